@@ -1,0 +1,3 @@
+#include "acquisition/demo_scenarios.h"
+
+BatterySnapshot build_demo_snapshot(const std::string& /*scenario*/) { return BatterySnapshot{}; }

@@ -1,0 +1,94 @@
+#include "app/command_line.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+#include "app/version.h"
+
+namespace {
+
+constexpr const char* kHelpText =
+    "Tavrino: live battery drain and capacity.\n"
+    "Options: --compact --demo=SCENARIO --theme=light|dark --unit=Wh|mAh\n"
+    "Diagnostics: --sysfs-root=PATH --quit-after=SECONDS\n"
+    "Shortcuts: Ctrl+M compact/expanded, Ctrl+T always on top.\n";
+
+constexpr long kMaxQuitAfterSeconds = 86400;  // one day
+
+bool starts_with(std::string_view text, std::string_view prefix, std::string_view& rest) {
+    if (!text.starts_with(prefix)) {
+        return false;
+    }
+    rest = text.substr(prefix.size());
+    return true;
+}
+
+// strtol semantics on purpose: leading blanks and a sign are accepted, anything left over
+// (30s, a trailing blank) is not. Overflow saturates and then fails the range test.
+bool parse_quit_after(const char* text, std::int32_t& seconds) {
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || errno == ERANGE) {
+        return false;
+    }
+    if (value < 1 || value > kMaxQuitAfterSeconds) {
+        return false;
+    }
+    seconds = static_cast<std::int32_t>(value);
+    return true;
+}
+
+CommandLineResult finish(int status, std::string out, std::string err) {
+    CommandLineResult result;
+    result.run = false;
+    result.exit_status = status;
+    result.stdout_text = std::move(out);
+    result.stderr_text = std::move(err);
+    return result;
+}
+
+}  // namespace
+
+CommandLineResult parse_command_line(std::span<const char* const> args) {
+    CommandLineResult result;
+    result.run = true;
+    StartupSettings& settings = result.settings;
+
+    for (const char* raw : args) {
+        const std::string_view arg = raw != nullptr ? raw : "";
+        std::string_view rest;
+        if (arg == "--version") {
+            return finish(0, std::string("Tavrino ") + kTavrinoVersion + "\n", {});
+        }
+        if (arg == "--help") {
+            return finish(0, kHelpText, {});
+        }
+        if (starts_with(arg, "--demo=", rest)) {
+            settings.demo_scenario = rest;
+            settings.demo_given = true;
+        } else if (starts_with(arg, "--theme=", rest)) {
+            settings.theme = rest;
+        } else if (starts_with(arg, "--sysfs-root=", rest)) {
+            settings.sysfs_root = rest;
+        } else if (starts_with(arg, "--quit-after=", rest)) {
+            if (!parse_quit_after(rest.data(), settings.quit_after_seconds)) {
+                return finish(2, {}, "Invalid --quit-after value\n");
+            }
+        } else if (arg == "--compact") {
+            settings.start_compact = true;
+        } else if (arg == "--unit=Wh" || arg == "--unit=wh") {
+            settings.unit_option = CapacityUnit::Wh;
+            settings.unit_given = true;
+        } else if (arg == "--unit=mAh" || arg == "--unit=mah") {
+            settings.unit_option = CapacityUnit::mAh;
+            settings.unit_given = true;
+        } else {
+            return finish(2, {}, "Unknown option: " + std::string(arg) + "\n");
+        }
+    }
+    return result;
+}

@@ -1,0 +1,12 @@
+// lifecycle.h: start-up, the run loop and shutdown of the program.
+#pragma once
+#include <gtk/gtk.h>
+
+// The whole program after main(): parse, start, run until the window is gone, shut down.
+// Returns the process exit status.
+int run_program(int argc, char** argv);
+
+// "destroy" of the window: the only caller of gtk_main_quit.
+void on_window_destroy(GtkWidget* widget, gpointer state);
+// The one-shot --quit-after= timer.
+gboolean on_quit_after(gpointer state);
