@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr guint kTickSeconds = 2;
-
 CapacityUnit choose_unit(const StartupSettings& settings) {
     if (settings.unit_given) {
         return settings.unit_option;  // wins for this run and is never saved
@@ -31,26 +29,6 @@ void apply_theme(const std::string& theme) {
     }
     g_object_set(gtk_settings_get_default(), "gtk-application-prefer-dark-theme",
                  theme == "dark" ? TRUE : FALSE, nullptr);
-}
-
-void start_reader(AppState& state) {
-    state.reader_thread = g_thread_new("tavrino-read", reader_main, &state);
-    request_reading(&state);
-    state.tick_source = g_timeout_add_seconds(kTickSeconds, request_reading, &state);
-}
-
-void stop_reader(AppState& state) {
-    g_mutex_lock(&state.lock);
-    state.stop_requested = true;
-    g_mutex_unlock(&state.lock);
-    g_cond_signal(&state.wake);
-    g_thread_join(state.reader_thread);
-    state.reader_thread = nullptr;
-    // Read after the join: the reader can no longer schedule an apply callback.
-    if (state.apply_idle_source != 0) {
-        g_source_remove(state.apply_idle_source);
-        state.apply_idle_source = 0;
-    }
 }
 
 }  // namespace

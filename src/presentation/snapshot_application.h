@@ -2,7 +2,9 @@
 #pragma once
 #include <gtk/gtk.h>
 
-// Idle callback scheduled by the reader thread; takes pending_snapshot. Runs once.
+// Idle callback scheduled by the reader thread; takes pending_snapshot, makes it the shown
+// snapshot, keeps the battery choice valid, rebuilds the selector only when the list of
+// batteries changed, and renders. Runs once (returns FALSE).
 gboolean apply_snapshot_idle(gpointer state);
-// "changed" of battery_combo.
+// "changed" of battery_combo: the user picked another battery.
 void on_battery_changed(GtkComboBox* combo, gpointer state);
