@@ -1,0 +1,406 @@
+// The reader thread's protocol with the real window, driven from the default main context
+// with a reading pass the test controls.
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+
+#include "acquisition/reader_thread.h"
+#include "app/app_state.h"
+#include "app/lifecycle.h"
+#include "app/state_lock.h"
+#include "presentation/main_window.h"
+
+namespace {
+
+constexpr auto kPatience = std::chrono::seconds(20);
+
+// The pass that reader_main runs in these tests. While `hold` is set a pass waits at its
+// start; each pass takes the front of `results`, or yields an empty snapshot.
+struct ScriptedPasses {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool hold = false;
+    int started = 0;
+    int finished = 0;
+    std::deque<std::function<BatterySnapshot()>> results;
+};
+ScriptedPasses* script = nullptr;
+
+BatterySnapshot scripted_pass(AppState& /*state*/) {
+    std::function<BatterySnapshot()> make;
+    {
+        std::unique_lock lock(script->mutex);
+        ++script->started;
+        script->changed.notify_all();
+        script->changed.wait(lock, [] { return !script->hold; });
+        if (!script->results.empty()) {
+            make = std::move(script->results.front());
+            script->results.pop_front();
+        }
+        ++script->finished;
+        script->changed.notify_all();
+    }
+    return make ? make() : BatterySnapshot{};
+}
+
+BatterySnapshot snapshot_of(std::vector<std::string> ids) {
+    BatterySnapshot snapshot;
+    for (const std::string& id : ids) {
+        BatteryReading reading;
+        reading.id = id;
+        reading.name = id;
+        snapshot.readings.push_back(reading);
+    }
+    return snapshot;
+}
+
+std::function<BatterySnapshot()> returns(std::vector<std::string> ids) {
+    return [ids] { return snapshot_of(ids); };
+}
+
+struct EmptyTextFailure : std::exception {
+    const char* what() const noexcept override { return ""; }
+};
+
+class ReaderProtocol : public testing::Test {
+  protected:
+    void SetUp() override {
+        script = &passes;
+        set_reading_pass(scripted_pass);
+        init_app_state(state);
+        state.supply_cache = std::make_unique<SupplyCache>();
+        state.supply_cache->rescan_requested = false;
+        build_main_window(state);
+        // The first map-event must be behind us: arriving late, it would undo a test's pause.
+        g_signal_connect(state.window, "map-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer seen) {
+                             *static_cast<bool*>(seen) = true;
+                             return FALSE;
+                         }),
+                         &window_mapped);
+        ASSERT_TRUE(iterate_until([this] { return window_mapped; }));
+    }
+
+    void TearDown() override {
+        release_passes();
+        if (state.reader_thread != nullptr) {
+            stop_reader(state);
+        }
+        if (state.tick_source != 0) {
+            g_source_remove(state.tick_source);
+        }
+        // Destroyed outside gtk_main, so without the handler that quits the main loop.
+        g_signal_handlers_disconnect_by_func(state.window, reinterpret_cast<gpointer>(on_window_destroy),
+                                             &state);
+        state.window_destroyed = true;
+        gtk_widget_destroy(state.window);
+        while (g_main_context_iteration(nullptr, FALSE)) {
+        }
+        clean_up_app_state(state);
+        set_reading_pass(nullptr);
+        script = nullptr;
+    }
+
+    void start_thread() { state.reader_thread = g_thread_new("tavrino-read", reader_main, &state); }
+
+    void hold_passes() {
+        std::lock_guard lock(passes.mutex);
+        passes.hold = true;
+    }
+
+    void release_passes() {
+        std::lock_guard lock(passes.mutex);
+        passes.hold = false;
+        passes.changed.notify_all();
+    }
+
+    void add_result(std::function<BatterySnapshot()> make) {
+        std::lock_guard lock(passes.mutex);
+        passes.results.push_back(std::move(make));
+    }
+
+    bool wait_for_passes(int started, int finished) {
+        std::unique_lock lock(passes.mutex);
+        return passes.changed.wait_for(lock, kPatience, [&] {
+            return passes.started >= started && passes.finished >= finished;
+        });
+    }
+
+    int passes_started() {
+        std::lock_guard lock(passes.mutex);
+        return passes.started;
+    }
+
+    // Reads the shared fields under the lock, as the UI thread must.
+    template <typename Read> auto locked(Read read) {
+        lock_state(state);
+        auto value = read();
+        unlock_state(state);
+        return value;
+    }
+
+    // Polls without turning the main loop, so a scheduled apply stays scheduled.
+    bool poll_until(const std::function<bool()>& done) {
+        const auto give_up = std::chrono::steady_clock::now() + kPatience;
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > give_up) {
+                return false;
+            }
+            std::this_thread::yield();
+        }
+        return true;
+    }
+
+    bool iterate_until(const std::function<bool()>& done) {
+        const auto give_up = std::chrono::steady_clock::now() + kPatience;
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > give_up) {
+                return false;
+            }
+            if (!g_main_context_iteration(nullptr, FALSE)) {
+                std::this_thread::yield();
+            }
+        }
+        return true;
+    }
+
+    // After `count` passes: true once the last result has been applied by the idle callback.
+    bool applied_after(int count) {
+        if (!wait_for_passes(count, count)) {
+            return false;
+        }
+        return iterate_until([&] {
+            return locked([&] { return !state.read_in_progress && state.apply_idle_source == 0; });
+        });
+    }
+
+    std::string shown_ids() {
+        std::string ids;
+        for (const BatteryReading& reading : state.shown_snapshot.readings) {
+            ids += reading.id + " ";
+        }
+        return ids;
+    }
+
+    ScriptedPasses passes;
+    AppState state;
+    bool window_mapped = false;
+};
+
+TEST_F(ReaderProtocol, RecordsARequestOnlyWhenAPassCanStart) {
+    // No thread: only the flags are under test here.
+    EXPECT_TRUE(request_reading(&state));
+    EXPECT_TRUE(state.read_requested);
+    EXPECT_TRUE(request_reading(&state));
+    EXPECT_TRUE(state.read_requested) << "a second request changes nothing";
+
+    set_paused(&state, true);
+    EXPECT_FALSE(state.read_requested) << "pausing drops a request that had not started";
+    EXPECT_TRUE(request_reading(&state));
+    EXPECT_FALSE(state.read_requested) << "no request while paused";
+
+    set_paused(&state, false);
+    EXPECT_TRUE(state.read_requested) << "resuming asks for a pass at once";
+    EXPECT_TRUE(state.supply_cache->rescan_requested.load());
+
+    state.read_requested = false;
+    state.read_in_progress = true;
+    EXPECT_TRUE(request_reading(&state));
+    EXPECT_FALSE(state.read_requested) << "no request while a pass runs";
+
+    state.read_in_progress = false;
+    state.stop_requested = true;
+    EXPECT_FALSE(request_reading(&state)) << "the timer ends once the program stops";
+    EXPECT_FALSE(state.read_requested);
+}
+
+TEST_F(ReaderProtocol, DropsRequestsAndResumesDuringAPassWithoutAnExtraPass) {
+    hold_passes();
+    add_result(returns({"BAT0"}));
+    start_thread();
+    request_reading(&state);
+    ASSERT_TRUE(wait_for_passes(1, 0));
+
+    // These return while the pass runs: the lock is not held across it.
+    request_reading(&state);
+    set_paused(&state, true);
+    set_paused(&state, false);
+    EXPECT_EQ(locked([&] { return state.read_requested; }), false);
+    EXPECT_TRUE(state.supply_cache->rescan_requested.load());
+    ASSERT_NE(state.tick_source, 0U);
+    g_source_remove(state.tick_source);  // keep ticks out of the pass count
+    state.tick_source = 0;
+
+    release_passes();
+    ASSERT_TRUE(applied_after(1));
+    EXPECT_EQ(shown_ids(), "BAT0 ") << "the running pass's result is applied";
+    EXPECT_EQ(locked([&] { return state.read_requested; }), false)
+        << "nothing waits, so no second pass follows";
+    EXPECT_EQ(passes_started(), 1);
+}
+
+TEST_F(ReaderProtocol, AppliesOnlyTheNewestOfTwoPublicationsWithOneIdle) {
+    add_result(returns({"OLD"}));
+    add_result(returns({"NEW"}));
+    start_thread();
+
+    request_reading(&state);
+    ASSERT_TRUE(poll_until([&] {
+        return locked([&] { return !state.read_in_progress && state.apply_idle_source != 0; });
+    }));
+    const guint idle = locked([&] { return state.apply_idle_source; });
+
+    request_reading(&state);
+    ASSERT_TRUE(poll_until([&] {
+        return locked([&] {
+            return !state.read_in_progress && !state.pending_snapshot.readings.empty() &&
+                   state.pending_snapshot.readings[0].id == "NEW";
+        });
+    }));
+    EXPECT_EQ(locked([&] { return state.apply_idle_source; }), idle) << "no second idle";
+
+    ASSERT_TRUE(iterate_until([&] { return locked([&] { return state.apply_idle_source == 0; }); }));
+    EXPECT_EQ(shown_ids(), "NEW ");
+    EXPECT_TRUE(locked([&] { return state.pending_snapshot.readings.empty(); }));
+    EXPECT_EQ(g_main_context_find_source_by_id(nullptr, idle), nullptr);
+}
+
+TEST_F(ReaderProtocol, PublishesAFailedPassAsItsMessageAndForgetsTheFailure) {
+    struct Case {
+        std::function<BatterySnapshot()> pass;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {[]() -> BatterySnapshot { throw std::runtime_error("The supply tree vanished."); },
+         "The supply tree vanished."},
+        {[]() -> BatterySnapshot { throw 42; }, "Battery readings could not be read."},
+        {[]() -> BatterySnapshot { throw EmptyTextFailure(); },
+         "Battery readings could not be read."},
+        {[]() -> BatterySnapshot { throw std::runtime_error("cannot open /tmp/\xff\xfe"); },
+         "cannot open /tmp/\xef\xbf\xbd\xef\xbf\xbd"},  // U+FFFD for each raw byte
+        {returns({"BAT0"}), ""},
+    };
+    start_thread();
+    int count = 0;
+    for (const Case& c : cases) {
+        add_result(returns({"BAT1"}));  // a good pass first, so "no readings" means something
+        add_result(c.pass);
+        for (int i = 0; i < 2; ++i) {
+            request_reading(&state);
+            ASSERT_TRUE(applied_after(++count));
+        }
+        EXPECT_EQ(state.shown_snapshot.error_message, c.message);
+        EXPECT_EQ(state.shown_snapshot.readings.empty(), !c.message.empty()) << c.message;
+    }
+}
+
+TEST_F(ReaderProtocol, StopsWhileWaitingWithoutAPass) {
+    start_thread();
+    stop_reader(state);
+    EXPECT_EQ(state.reader_thread, nullptr);
+    EXPECT_EQ(passes_started(), 0);
+}
+
+TEST_F(ReaderProtocol, StopsWithARequestPendingWithoutServingIt) {
+    start_thread();
+    lock_state(state);
+    state.read_requested = true;  // recorded, but stop arrives before the reader looks
+    state.stop_requested = true;
+    unlock_state(state);
+    g_cond_signal(&state.wake);
+    stop_reader(state);
+    EXPECT_EQ(passes_started(), 0);
+}
+
+TEST_F(ReaderProtocol, StopDuringAPassDiscardsItsResult) {
+    hold_passes();
+    add_result(returns({"BAT0"}));
+    start_thread();
+    request_reading(&state);
+    ASSERT_TRUE(wait_for_passes(1, 0));
+
+    lock_state(state);
+    state.stop_requested = true;
+    unlock_state(state);
+    g_cond_signal(&state.wake);
+    release_passes();  // the pass runs to its end
+    g_thread_join(state.reader_thread);
+    state.reader_thread = nullptr;
+
+    EXPECT_EQ(passes_started(), 1);
+    EXPECT_EQ(state.apply_idle_source, 0U);
+    EXPECT_TRUE(state.pending_snapshot.readings.empty());
+}
+
+TEST_F(ReaderProtocol, StopRemovesAnApplyThatNeverRan) {
+    add_result(returns({"BAT0"}));
+    start_thread();
+    request_reading(&state);
+    ASSERT_TRUE(poll_until([&] { return locked([&] { return state.apply_idle_source != 0; }); }));
+    const guint idle = locked([&] { return state.apply_idle_source; });
+
+    stop_reader(state);
+    EXPECT_EQ(state.apply_idle_source, 0U);
+    EXPECT_EQ(g_main_context_find_source_by_id(nullptr, idle), nullptr);
+    while (g_main_context_iteration(nullptr, FALSE)) {
+    }
+    EXPECT_TRUE(state.shown_snapshot.readings.empty()) << "nothing applied after the stop";
+}
+
+TEST_F(ReaderProtocol, PauseRemovesTheTimerAndResumeRescansReadsAndAddsANewOne) {
+    start_reader(state);
+    ASSERT_TRUE(wait_for_passes(1, 1)) << "the first pass starts at once";
+    const guint first_tick = state.tick_source;
+    ASSERT_NE(first_tick, 0U);
+
+    set_paused(&state, true);
+    EXPECT_EQ(state.tick_source, 0U);
+    EXPECT_EQ(g_main_context_find_source_by_id(nullptr, first_tick), nullptr);
+
+    state.supply_cache->rescan_requested = false;
+    set_paused(&state, false);
+    EXPECT_TRUE(state.supply_cache->rescan_requested.load());
+    ASSERT_NE(state.tick_source, 0U);
+    EXPECT_NE(g_main_context_find_source_by_id(nullptr, state.tick_source), nullptr);
+    EXPECT_TRUE(wait_for_passes(2, 2)) << "resuming starts a pass at once";
+}
+
+TEST_F(ReaderProtocol, MapWhileRunningAndUnmapWhilePausedChangeNothing) {
+    state.tick_source = g_timeout_add_seconds(2, request_reading, &state);
+    const guint tick = state.tick_source;
+
+    on_map_event(state.window, nullptr, &state);
+    EXPECT_FALSE(state.paused);
+    EXPECT_EQ(state.tick_source, tick);
+    EXPECT_FALSE(state.read_requested);
+    EXPECT_FALSE(state.supply_cache->rescan_requested.load());
+
+    on_unmap_event(state.window, nullptr, &state);
+    EXPECT_TRUE(state.paused);
+    EXPECT_EQ(state.tick_source, 0U);
+
+    request_reading(&state);
+    on_unmap_event(state.window, nullptr, &state);
+    EXPECT_TRUE(state.paused);
+    EXPECT_EQ(state.tick_source, 0U);
+    EXPECT_FALSE(state.read_requested);
+    EXPECT_FALSE(state.supply_cache->rescan_requested.load());
+
+    on_map_event(state.window, nullptr, &state);
+    EXPECT_FALSE(state.paused);
+    EXPECT_NE(state.tick_source, 0U);
+    EXPECT_TRUE(state.read_requested);
+    EXPECT_TRUE(state.supply_cache->rescan_requested.load());
+}
+
+}  // namespace
