@@ -1,0 +1,185 @@
+// Applying snapshots to the real window: the shown snapshot, the battery choice and the
+// selector, which is rebuilt only when the list of batteries changes.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+
+#include "app/app_state.h"
+#include "app/lifecycle.h"
+#include "app/state_lock.h"
+#include "presentation/main_window.h"
+#include "presentation/snapshot_application.h"
+
+namespace {
+
+struct Battery {
+    std::string id;
+    std::string name;
+};
+
+class SnapshotApplication : public testing::Test {
+  protected:
+    void SetUp() override {
+        init_app_state(state);
+        build_main_window(state);
+        GtkTreeModel* model = gtk_combo_box_get_model(GTK_COMBO_BOX(state.battery_combo));
+        // Every rebuild removes and re-adds rows; an untouched selector emits neither.
+        g_signal_connect_swapped(model, "row-inserted", G_CALLBACK(+[](int* count) { ++*count; }),
+                                 &rows_inserted);
+        g_signal_connect_swapped(model, "row-deleted", G_CALLBACK(+[](int* count) { ++*count; }),
+                                 &rows_deleted);
+    }
+
+    void TearDown() override {
+        // Destroyed outside gtk_main, so without the handler that quits the main loop.
+        g_signal_handlers_disconnect_by_func(state.window,
+                                             reinterpret_cast<gpointer>(on_window_destroy), &state);
+        state.window_destroyed = true;
+        gtk_widget_destroy(state.window);
+        while (g_main_context_iteration(nullptr, FALSE)) {
+        }
+        clean_up_app_state(state);
+    }
+
+    // Publishes the way the reader does, then runs the idle callback directly.
+    void apply(const std::vector<Battery>& batteries, const std::string& message = "") {
+        BatterySnapshot snapshot;
+        for (const Battery& battery : batteries) {
+            BatteryReading reading;
+            reading.id = battery.id;
+            reading.name = battery.name;
+            snapshot.readings.push_back(reading);
+        }
+        snapshot.error_message = message;
+        lock_state(state);
+        state.pending_snapshot = std::move(snapshot);
+        state.apply_idle_source = 4711;  // stands for the scheduled idle
+        unlock_state(state);
+        rows_inserted = 0;
+        rows_deleted = 0;
+        EXPECT_FALSE(apply_snapshot_idle(&state));
+        EXPECT_EQ(state.apply_idle_source, 0U);
+        EXPECT_TRUE(state.pending_snapshot.readings.empty());
+    }
+
+    // "id=name" per item, then "*" and the active id.
+    std::string selector() {
+        std::string items;
+        GtkTreeModel* model = gtk_combo_box_get_model(GTK_COMBO_BOX(state.battery_combo));
+        GtkTreeIter iter;
+        for (gboolean more = gtk_tree_model_get_iter_first(model, &iter); more;
+             more = gtk_tree_model_iter_next(model, &iter)) {
+            g_autofree gchar* text = nullptr;
+            g_autofree gchar* id = nullptr;
+            // GtkComboBoxText keeps the text in column 0 and the id in column 1.
+            gtk_tree_model_get(model, &iter, 0, &text, 1, &id, -1);
+            items += std::string(id) + "=" + text + " ";
+        }
+        const gchar* active = gtk_combo_box_get_active_id(GTK_COMBO_BOX(state.battery_combo));
+        return items + "*" + (active != nullptr ? active : "");
+    }
+
+    bool selector_shown() { return gtk_widget_get_visible(state.battery_combo) != FALSE; }
+
+    // As the user does it: "changed" runs with syncing_widgets clear.
+    void user_picks(const char* id) {
+        gtk_combo_box_set_active_id(GTK_COMBO_BOX(state.battery_combo), id);
+    }
+
+    AppState state;
+    int rows_inserted = 0;
+    int rows_deleted = 0;
+};
+
+TEST_F(SnapshotApplication, FirstSnapshotWithoutBatteriesLeavesTheSelectorAlone) {
+    apply({}, "The Linux battery interface could not be read: No such file or directory");
+    EXPECT_EQ(rows_inserted + rows_deleted, 0);
+    EXPECT_FALSE(selector_shown());
+    EXPECT_EQ(state.selected_battery, "");
+    EXPECT_EQ(state.shown_snapshot.error_message,
+              "The Linux battery interface could not be read: No such file or directory");
+}
+
+TEST_F(SnapshotApplication, OneBatteryFillsTheSelectorButKeepsItHidden) {
+    apply({{"BAT0", "Primary"}});
+    EXPECT_EQ(selector(), "BAT0=Primary *BAT0");
+    EXPECT_FALSE(selector_shown());
+    EXPECT_EQ(state.selected_battery, "BAT0");
+}
+
+TEST_F(SnapshotApplication, KeepsTheUsersChoiceAcrossSnapshotsWithoutARebuild) {
+    apply({{"BAT0", "Primary"}, {"BAT1", "Secondary"}});
+    EXPECT_EQ(selector(), "BAT0=Primary BAT1=Secondary *BAT0");
+    EXPECT_TRUE(selector_shown());
+    EXPECT_EQ(state.selected_battery, "BAT0");
+
+    user_picks("BAT1");
+    EXPECT_EQ(state.selected_battery, "BAT1");
+
+    for (int i = 0; i < 3; ++i) {
+        apply({{"BAT0", "Primary"}, {"BAT1", "Secondary"}});
+        EXPECT_EQ(rows_inserted + rows_deleted, 0) << "same list: no rebuild";
+        EXPECT_EQ(selector(), "BAT0=Primary BAT1=Secondary *BAT1");
+        EXPECT_EQ(state.selected_battery, "BAT1");
+        EXPECT_TRUE(selector_shown());
+    }
+}
+
+TEST_F(SnapshotApplication, ChosenBatteryThatVanishesIsNotChosenAgainOnReturn) {
+    apply({{"BAT0", "Primary"}, {"BAT1", "Secondary"}});
+    user_picks("BAT1");
+
+    apply({{"BAT0", "Primary"}});
+    EXPECT_EQ(state.selected_battery, "BAT0");
+    EXPECT_EQ(selector(), "BAT0=Primary *BAT0");
+    EXPECT_FALSE(selector_shown());
+
+    apply({{"BAT0", "Primary"}, {"BAT1", "Secondary"}});
+    EXPECT_EQ(state.selected_battery, "BAT0");
+    EXPECT_EQ(selector(), "BAT0=Primary BAT1=Secondary *BAT0");
+    EXPECT_TRUE(selector_shown());
+}
+
+TEST_F(SnapshotApplication, RebuildsForANewNameOrOrderWithoutLosingTheChoice) {
+    apply({{"BAT0", "Primary"}, {"BAT1", "Secondary"}});
+    user_picks("BAT1");
+
+    // The rebuild's own "changed" signals (items removed, no item active) must not count
+    // as the user's: the choice would be lost on the way.
+    apply({{"BAT0", "Primary (worn)"}, {"BAT1", "Secondary"}});
+    EXPECT_GT(rows_inserted, 0);
+    EXPECT_EQ(selector(), "BAT0=Primary (worn) BAT1=Secondary *BAT1");
+    EXPECT_EQ(state.selected_battery, "BAT1");
+
+    apply({{"BAT1", "Secondary"}, {"BAT0", "Primary (worn)"}});
+    EXPECT_GT(rows_inserted, 0);
+    EXPECT_EQ(selector(), "BAT1=Secondary BAT0=Primary (worn) *BAT1");
+    EXPECT_EQ(state.selected_battery, "BAT1");
+    EXPECT_FALSE(state.syncing_widgets);
+}
+
+TEST_F(SnapshotApplication, FailedPassAfterBatteriesEmptiesAndHidesTheSelector) {
+    apply({{"BAT0", "Primary"}, {"BAT1", "Secondary"}});
+    apply({}, "Battery readings could not be read.");
+    EXPECT_EQ(selector(), "*");
+    EXPECT_FALSE(selector_shown());
+    EXPECT_EQ(state.selected_battery, "");
+
+    apply({{"BAT1", "Secondary"}});
+    EXPECT_EQ(state.selected_battery, "BAT1");
+}
+
+TEST_F(SnapshotApplication, DropsASnapshotArrivingAfterTheWindowIsGone) {
+    apply({{"BAT0", "Primary"}});
+    state.window_destroyed = true;
+    apply({{"BAT0", "Primary"}, {"BAT1", "Secondary"}});
+    EXPECT_EQ(rows_inserted + rows_deleted, 0);
+    EXPECT_EQ(state.shown_snapshot.readings.size(), 1U);
+    EXPECT_EQ(state.selected_battery, "BAT0");
+    state.window_destroyed = false;
+}
+
+}  // namespace
