@@ -359,7 +359,7 @@ TEST_F(ReaderProtocol, StopRemovesAnApplyThatNeverRan) {
 
 TEST_F(ReaderProtocol, PauseRemovesTheTimerAndResumeRescansReadsAndAddsANewOne) {
     start_reader(state);
-    ASSERT_TRUE(wait_for_passes(1, 1)) << "the first pass starts at once";
+    ASSERT_TRUE(applied_after(1)) << "the first pass starts at once";
     const guint first_tick = state.tick_source;
     ASSERT_NE(first_tick, 0U);
 
