@@ -171,4 +171,6 @@ void stop_reader(AppState& state) {
     }
 }
 
-void set_reading_pass(ReadingPass pass) { current_pass.store(pass != nullptr ? pass : default_pass); }
+void set_reading_pass(ReadingPass pass) {
+    current_pass.store(pass != nullptr ? pass : default_pass);
+}

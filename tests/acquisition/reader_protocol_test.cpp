@@ -83,11 +83,12 @@ class ReaderProtocol : public testing::Test {
         state.supply_cache->rescan_requested = false;
         build_main_window(state);
         // The first map-event must be behind us: arriving late, it would undo a test's pause.
-        g_signal_connect(state.window, "map-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer seen) {
-                             *static_cast<bool*>(seen) = true;
-                             return FALSE;
-                         }),
-                         &window_mapped);
+        g_signal_connect_swapped(state.window, "map-event",
+                                 G_CALLBACK(+[](bool* seen) -> gboolean {
+                                     *seen = true;
+                                     return FALSE;
+                                 }),
+                                 &window_mapped);
         ASSERT_TRUE(iterate_until([this] { return window_mapped; }));
     }
 
@@ -100,8 +101,8 @@ class ReaderProtocol : public testing::Test {
             g_source_remove(state.tick_source);
         }
         // Destroyed outside gtk_main, so without the handler that quits the main loop.
-        g_signal_handlers_disconnect_by_func(state.window, reinterpret_cast<gpointer>(on_window_destroy),
-                                             &state);
+        g_signal_handlers_disconnect_by_func(state.window,
+                                             reinterpret_cast<gpointer>(on_window_destroy), &state);
         state.window_destroyed = true;
         gtk_widget_destroy(state.window);
         while (g_main_context_iteration(nullptr, FALSE)) {
@@ -269,7 +270,8 @@ TEST_F(ReaderProtocol, AppliesOnlyTheNewestOfTwoPublicationsWithOneIdle) {
     }));
     EXPECT_EQ(locked([&] { return state.apply_idle_source; }), idle) << "no second idle";
 
-    ASSERT_TRUE(iterate_until([&] { return locked([&] { return state.apply_idle_source == 0; }); }));
+    ASSERT_TRUE(
+        iterate_until([&] { return locked([&] { return state.apply_idle_source == 0; }); }));
     EXPECT_EQ(shown_ids(), "NEW ");
     EXPECT_TRUE(locked([&] { return state.pending_snapshot.readings.empty(); }));
     EXPECT_EQ(g_main_context_find_source_by_id(nullptr, idle), nullptr);
