@@ -8,14 +8,14 @@ struct AppState;
 
 // UI thread. Records a request unless paused, a pass runs or one waits; also the 2-second
 // timer's callback (TRUE keeps it, FALSE once the program is stopping).
-gboolean request_reading(gpointer state);
+gboolean request_reading(gpointer data);
 // UI thread. Enters or leaves the paused state (window unmapped or iconified). Leaving it
 // asks for a rescan and a pass at once and adds the timer again.
 void set_paused(AppState* state, bool paused);
 gboolean on_map_event(GtkWidget* widget, GdkEvent* event, gpointer state);
 gboolean on_unmap_event(GtkWidget* widget, GdkEvent* event, gpointer state);
-// The thread body; takes the AppState. Returns nullptr once stop_requested is seen.
-gpointer reader_main(gpointer state);
+// The thread body; data is the AppState. Returns nullptr once stop_requested is seen.
+gpointer reader_main(gpointer data);
 
 // UI thread, at start-up: starts the thread, asks for the first pass at once and adds the
 // 2-second timer. Every field the reader reads must have its final value by then.
