@@ -1,18 +1,24 @@
 #!/usr/bin/env bash
 # Installs the Debian/Ubuntu packages that are missing, and nothing else:
 #   install-deps.sh run    what building and running the program needs
-#   install-deps.sh test   that, plus what the tests, the benchmarks and the fuzzers need
+#   install-deps.sh test   that, plus what the tests and the benchmarks need
+#   install-deps.sh fuzz   that, plus clang for the libFuzzer targets
+#   install-deps.sh soak   that, plus what the long soak run needs
 # When everything is present this only asks dpkg, which takes a moment.
 set -euo pipefail
 
 run_packages=(build-essential cmake pkg-config libgtk-3-dev)
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth openbox xdotool wmctrl
-               x11-utils)
+               x11-utils desktop-file-utils appstream groff-base)
+fuzz_packages=(clang libclang-rt-14-dev)
+soak_packages=(xvfb xauth openbox x11-utils imagemagick strace procps)
 
 case "${1:-run}" in
     run) wanted=("${run_packages[@]}") ;;
     test) wanted=("${run_packages[@]}" "${test_packages[@]}") ;;
-    *) echo "usage: $0 run|test" >&2; exit 2 ;;
+    fuzz) wanted=("${run_packages[@]}" "${fuzz_packages[@]}") ;;
+    soak) wanted=("${run_packages[@]}" "${soak_packages[@]}") ;;
+    *) echo "usage: $0 run|test|fuzz|soak" >&2; exit 2 ;;
 esac
 
 missing=()

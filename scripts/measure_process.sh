@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# The running program's cost against a bare window with the same widgets and a 2-second
+# timer, both run at once on one private Xvfb display so they share the machine's noise:
+# CPU time per minute and resident memory, sampled just before the end.
+#   scripts/measure_process.sh [SECONDS]   (default 120)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-120}
+
+if [[ -z "${TAVRINO_MEASURE_INNER:-}" ]]; then
+    scripts/install-deps.sh test
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build build -j "$(nproc)" --target tavrino bare_window >/dev/null
+    TAVRINO_MEASURE_INNER=1 exec tests/support/with-xvfb.sh --wm "$0" "$seconds"
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/power_supply" "$work/devices/BAT0" "$work/devices/AC" "$work/home"
+printf 'POWER_SUPPLY_NAME=BAT0\nPOWER_SUPPLY_TYPE=Battery\nPOWER_SUPPLY_STATUS=Discharging\nPOWER_SUPPLY_PRESENT=1\nPOWER_SUPPLY_TECHNOLOGY=Li-ion\nPOWER_SUPPLY_CYCLE_COUNT=142\nPOWER_SUPPLY_VOLTAGE_NOW=12000000\nPOWER_SUPPLY_POWER_NOW=12480000\nPOWER_SUPPLY_ENERGY_FULL_DESIGN=60000000\nPOWER_SUPPLY_ENERGY_FULL=55200000\nPOWER_SUPPLY_ENERGY_NOW=35328000\nPOWER_SUPPLY_CAPACITY=64\nPOWER_SUPPLY_MODEL_NAME=Steady\nPOWER_SUPPLY_MANUFACTURER=Bench\n' \
+    >"$work/devices/BAT0/uevent"
+printf 'POWER_SUPPLY_NAME=AC\nPOWER_SUPPLY_TYPE=Mains\nPOWER_SUPPLY_ONLINE=0\n' \
+    >"$work/devices/AC/uevent"
+ln -s "$work/devices/BAT0" "$work/power_supply/BAT0"
+ln -s "$work/devices/AC" "$work/power_supply/AC"
+export HOME=$work/home
+
+build/src/tavrino --sysfs-root="$work/power_supply" --quit-after="$seconds" &
+app=$!
+build/bench/bare_window "$seconds" &
+bare=$!
+
+sleep $((seconds - 3))
+ticks=$(getconf CLK_TCK)
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+rss_kib() { awk '/^VmRSS:/ {print $2}' "/proc/$1/status"; }
+elapsed=$((seconds - 3))
+app_cpu=$(cpu_ticks $app)
+bare_cpu=$(cpu_ticks $bare)
+app_rss=$(rss_kib $app)
+bare_rss=$(rss_kib $bare)
+wait $app
+wait $bare
+
+awk -v a="$app_cpu" -v b="$bare_cpu" -v t="$ticks" -v s="$elapsed" \
+    -v ar="$app_rss" -v br="$bare_rss" 'BEGIN {
+    printf "run of %d s, both processes on one display\n", s
+    printf "CPU per minute: tavrino %.3f s, bare window %.3f s, ratio %.2f\n",
+        a / t * 60 / s, b / t * 60 / s, (b > 0 ? a / b : 0)
+    printf "resident memory: tavrino %d KiB, bare window %d KiB, difference %d KiB\n",
+        ar, br, ar - br
+}'

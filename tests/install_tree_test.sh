@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary DESTDIR and checks the tree and its metadata.
+# usage: install_tree_test.sh BUILD_DIR
+set -euo pipefail
+build_dir=$1
+dest=$(mktemp -d)
+trap 'rm -rf "$dest"' EXIT
+
+DESTDIR="$dest" cmake --install "$build_dir" --prefix /usr >/dev/null
+
+failures=0
+expect_file() {
+    if [[ ! -f "$dest/usr/$1" ]]; then
+        echo "missing: /usr/$1"
+        failures=$((failures + 1))
+    fi
+}
+expect_file bin/tavrino
+expect_file share/applications/tavrino.desktop
+expect_file share/metainfo/org.tavrino.tavrino.metainfo.xml
+expect_file share/icons/hicolor/scalable/apps/tavrino.svg
+expect_file share/icons/hicolor/symbolic/apps/tavrino-symbolic.svg
+expect_file share/man/man1/tavrino.1
+[[ -x "$dest/usr/bin/tavrino" ]] || { echo "not executable: /usr/bin/tavrino"; failures=$((failures + 1)); }
+
+desktop-file-validate "$dest/usr/share/applications/tavrino.desktop" || failures=$((failures + 1))
+appstreamcli validate --no-net "$dest/usr/share/metainfo/org.tavrino.tavrino.metainfo.xml" \
+    || failures=$((failures + 1))
+# The metainfo's launchable must name the installed entry, and the release the version.
+grep -q '<launchable type="desktop-id">tavrino.desktop</launchable>' \
+    "$dest/usr/share/metainfo/org.tavrino.tavrino.metainfo.xml" || failures=$((failures + 1))
+version=$("$dest/usr/bin/tavrino" --version)
+grep -q "<release version=\"${version#Tavrino }\"" \
+    "$dest/usr/share/metainfo/org.tavrino.tavrino.metainfo.xml" \
+    || { echo "metainfo release is not $version"; failures=$((failures + 1)); }
+# The man page renders without warnings.
+if ! groff -man -Tutf8 -ww -z "$dest/usr/share/man/man1/tavrino.1" 2>&1 | { ! grep .; }; then
+    failures=$((failures + 1))
+fi
+
+[[ $failures -eq 0 ]] || { echo "$failures install check(s) failed"; exit 1; }
+echo "install tree ok"
