@@ -3,6 +3,6 @@
 #include <cstddef>
 
 // Each takes the text's length in UTF-8 bytes ("—" and "≈" count three) and returns pixels.
-int expanded_rate_font_px(std::size_t bytes);     // rate_label
-int compact_rate_font_px(std::size_t bytes);      // compact_rate_label
-int compact_remaining_font_px(std::size_t bytes); // compact_remaining_label
+int expanded_rate_font_px(std::size_t bytes);      // rate_label
+int compact_rate_font_px(std::size_t bytes);       // compact_rate_label
+int compact_remaining_font_px(std::size_t bytes);  // compact_remaining_label

@@ -16,7 +16,7 @@ namespace {
 struct UnitFormat {
     const char* rate_suffix;
     const char* capacity_suffix;
-    int decimals; // the same for the rate and the capacities of one unit
+    int decimals;  // the same for the rate and the capacities of one unit
 };
 
 UnitFormat format_of(CapacityUnit unit) {

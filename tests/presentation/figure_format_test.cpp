@@ -21,8 +21,9 @@ TEST_F(FigureFormatTest, NormalizedDropsOnlyNonFiniteValues) {
     EXPECT_FALSE(normalized(OptionalNumber::of(kNaN)).present);
     EXPECT_FALSE(normalized(OptionalNumber::of(kInf)).present);
     EXPECT_FALSE(normalized(OptionalNumber::of(-kInf)).present);
-    for (double v : {0.0, -0.0, -12.5, std::numeric_limits<double>::max(),
-                     -std::numeric_limits<double>::max(), std::numeric_limits<double>::denorm_min()}) {
+    for (double v :
+         {0.0, -0.0, -12.5, std::numeric_limits<double>::max(), -std::numeric_limits<double>::max(),
+          std::numeric_limits<double>::denorm_min()}) {
         const OptionalNumber n = normalized(OptionalNumber::of(v));
         EXPECT_TRUE(n.present) << v;
         EXPECT_EQ(n.value, v);
@@ -46,8 +47,8 @@ TEST_F(FigureFormatTest, FormatsFiguresAndDashes) {
         {OptionalNumber::of(0.0), 2, " W", "0.00 W"},
         {OptionalNumber::of(99.5), 0, "%", "100%"},  // halfway: to the even neighbour
         {OptionalNumber::of(98.5), 0, "%", "98%"},
-        {OptionalNumber::of(0.125), 2, " V", "0.12 V"},  // exactly halfway in binary
-        {OptionalNumber::of(-12.48), 2, " W", "-12.48 W"},  // no sign is added or removed
+        {OptionalNumber::of(0.125), 2, " V", "0.12 V"},           // exactly halfway in binary
+        {OptionalNumber::of(-12.48), 2, " W", "-12.48 W"},        // no sign is added or removed
         {OptionalNumber::of(1234567.0), 0, " mA", "1234567 mA"},  // no digit grouping
         {OptionalNumber::of(12.0), 2, "", "12.00"},
     };

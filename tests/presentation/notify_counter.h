@@ -8,7 +8,7 @@
 
 // Watches GObjects (widgets, ATK objects) until it goes out of scope.
 class NotifyCounter {
-public:
+  public:
     NotifyCounter() = default;
     NotifyCounter(const NotifyCounter&) = delete;
     NotifyCounter& operator=(const NotifyCounter&) = delete;
@@ -19,7 +19,8 @@ public:
     }
 
     void watch(gpointer object) {
-        handlers_.emplace_back(object, g_signal_connect(object, "notify", G_CALLBACK(on_notify), this));
+        handlers_.emplace_back(object,
+                               g_signal_connect(object, "notify", G_CALLBACK(on_notify), this));
     }
     // The widget and its accessible object.
     void watch_widget(GtkWidget* widget) {
@@ -38,10 +39,10 @@ public:
     }
     void reset() { changes_.clear(); }
 
-private:
+  private:
     static void on_notify(GObject* object, GParamSpec* pspec, gpointer self) {
-        static_cast<NotifyCounter*>(self)->changes_.push_back(std::string(G_OBJECT_TYPE_NAME(object)) +
-                                                              "." + g_param_spec_get_name(pspec));
+        static_cast<NotifyCounter*>(self)->changes_.push_back(
+            std::string(G_OBJECT_TYPE_NAME(object)) + "." + g_param_spec_get_name(pspec));
     }
 
     std::vector<std::pair<gpointer, gulong>> handlers_;

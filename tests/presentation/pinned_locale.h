@@ -6,13 +6,13 @@
 #include <gtest/gtest.h>
 
 class PinnedLocaleTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         saved_ = std::setlocale(LC_NUMERIC, nullptr);
         std::setlocale(LC_NUMERIC, "C");
     }
     void TearDown() override { std::setlocale(LC_NUMERIC, saved_.c_str()); }
 
-private:
+  private:
     std::string saved_;
 };

@@ -80,8 +80,8 @@ TEST_F(ReadingViewTest, CaptionStatusAndRateTextsFollowTheDirection) {
          "Charging", "12.48 W", "+12.48 W"},
         {"rate beats flags", of(3), kAbsent, true, false, true, false, wh, "Battery charging",
          "Charging", "3.00 W", "+3.00 W"},
-        {"negative rate beats flags", of(-3), kAbsent, true, true, false, true, wh,
-         "Battery drain", "Discharging", "3.00 W", "3.00 W"},
+        {"negative rate beats flags", of(-3), kAbsent, true, true, false, true, wh, "Battery drain",
+         "Discharging", "3.00 W", "3.00 W"},
         {"zero rate, charging flag", of(0), kAbsent, true, true, false, true, wh,
          "Battery charging", "Charging", "0.00 W", "0.00 W"},
         {"zero rate, plugged in", of(0), kAbsent, true, false, false, true, wh, "Battery drain",
@@ -101,8 +101,8 @@ TEST_F(ReadingViewTest, CaptionStatusAndRateTextsFollowTheDirection) {
         {"unknown direction, no rate", kAbsent, kAbsent, false, false, false, true, wh,
          "Battery drain", "Plugged in · not charging", "— W", "— W"},
         // Without a voltage the W rate is absent; the mA rate still tells the direction.
-        {"direction from mA", kAbsent, of(500), true, false, false, false, wh,
-         "Battery charging", "Charging", "— W", "— W"},
+        {"direction from mA", kAbsent, of(500), true, false, false, false, wh, "Battery charging",
+         "Charging", "— W", "— W"},
         {"mA unit", of(-6.24), of(-520), true, false, true, false, CapacityUnit::mAh,
          "Battery drain", "Discharging", "520 mA", "520 mA"},
         // Charging by the watts, yet a negative current: no "+" on a negative figure.
@@ -119,8 +119,8 @@ TEST_F(ReadingViewTest, CaptionStatusAndRateTextsFollowTheDirection) {
         r.discharging = c.discharging;
         r.on_external_power = c.external;
         for (bool compact : {false, true}) {
-            const ReadingView view = compute_reading_view(snapshot_of(r), c.unit, "", false,
-                                                          compact);
+            const ReadingView view =
+                compute_reading_view(snapshot_of(r), c.unit, "", false, compact);
             EXPECT_EQ(view.caption, c.caption) << c.what;
             EXPECT_EQ(view.status_text, c.status) << c.what;
             EXPECT_EQ(view.rate_text, c.rate) << c.what;
@@ -298,22 +298,22 @@ TEST_F(ReadingViewTest, CapacityTextsNativeAndConverted) {
     const Case cases[] = {
         {"native Wh", plain, CapacityUnit::Wh, "64%", "35.33 Wh", "35.33 Wh", "55.20 Wh",
          "60.00 Wh", "92%", "12.00 V"},
-        {"converted to mAh", plain, CapacityUnit::mAh, "64%", "2944 mAh", "≈2944 mAh",
-         "4600 mAh", "5000 mAh", "92%", "12.00 V"},
+        {"converted to mAh", plain, CapacityUnit::mAh, "64%", "2944 mAh", "≈2944 mAh", "4600 mAh",
+         "5000 mAh", "92%", "12.00 V"},
         {"no voltage", no_voltage, CapacityUnit::mAh, "64%", "— mAh", "— mAh", "— mAh", "— mAh",
          "92%", "— V"},
         {"negative native", negative_native, CapacityUnit::mAh, "64%", "2944 mAh", "≈2944 mAh",
          "4600 mAh", "5000 mAh", "92%", "12.00 V"},
-        {"reported 100%", over_full, CapacityUnit::Wh, "100%", "61.00 Wh", "61.00 Wh",
+        {"reported 100%", over_full, CapacityUnit::Wh, "100%", "61.00 Wh", "61.00 Wh", "60.00 Wh",
+         "55.20 Wh", "109%", "12.00 V"},
+        {"computed capped", over_full_computed, CapacityUnit::Wh, "100%", "61.00 Wh", "61.00 Wh",
          "60.00 Wh", "55.20 Wh", "109%", "12.00 V"},
-        {"computed capped", over_full_computed, CapacityUnit::Wh, "100%", "61.00 Wh",
-         "61.00 Wh", "60.00 Wh", "55.20 Wh", "109%", "12.00 V"},
         {"relative", relative, CapacityUnit::Wh, "64%", "— Wh", "— Wh", "— Wh", "— Wh", "92%",
          "11.10 V"},
     };
     for (const Case& c : cases) {
-        const ReadingView view = compute_reading_view(snapshot_of(c.reading), c.unit, "", false,
-                                                      false);
+        const ReadingView view =
+            compute_reading_view(snapshot_of(c.reading), c.unit, "", false, false);
         EXPECT_EQ(view.percent_text, c.percent) << c.what;
         EXPECT_EQ(view.remaining_text, c.remaining) << c.what;
         EXPECT_EQ(view.compact_remaining_text, c.compact_remaining) << c.what;
@@ -322,8 +322,8 @@ TEST_F(ReadingViewTest, CapacityTextsNativeAndConverted) {
         EXPECT_EQ(view.health_text, c.health) << c.what;
         EXPECT_EQ(view.voltage_text, c.voltage) << c.what;
 
-        const ReadingView compact = compute_reading_view(snapshot_of(c.reading), c.unit, "",
-                                                         false, true);
+        const ReadingView compact =
+            compute_reading_view(snapshot_of(c.reading), c.unit, "", false, true);
         EXPECT_EQ(compact.percent_text, c.percent) << c.what;
         EXPECT_EQ(compact.compact_remaining_text, c.compact_remaining) << c.what;
         EXPECT_EQ(compact.full_charge_text, "") << c.what;
@@ -348,21 +348,22 @@ TEST_F(ReadingViewTest, DetailsText) {
     sample.technology = "Lithium ion";
     EXPECT_EQ(compute_reading_view(snapshot_of(sample), CapacityUnit::Wh, "", false, false).details,
               "Internal battery\nManufacturer: Sample manufacturer\nChemistry: Lithium ion\n"
-              "Cycles: —" + footer());
+              "Cycles: —" +
+                  footer());
 
     BatteryReading bare;
     bare.id = "BAT1";
     bare.has_cycle_count = true;
     bare.cycle_count = 4294967294U;
-    EXPECT_EQ(compute_reading_view(snapshot_of(bare, kError), CapacityUnit::Wh, "", false, false)
-                  .details,
-              "Battery\nManufacturer: —\nChemistry: —\nCycles: 4294967294" + footer() + "\n\n" +
-                  kError);
+    EXPECT_EQ(
+        compute_reading_view(snapshot_of(bare, kError), CapacityUnit::Wh, "", false, false).details,
+        "Battery\nManufacturer: —\nChemistry: —\nCycles: 4294967294" + footer() + "\n\n" + kError);
 
     BatterySnapshot empty;
     EXPECT_EQ(compute_reading_view(empty, CapacityUnit::Wh, "", true, false).details,
               "No system battery reported. Peripheral batteries and external UPS devices are not "
-              "included." + footer());
+              "included." +
+                  footer());
     empty.error_message = kError;
     EXPECT_EQ(compute_reading_view(empty, CapacityUnit::Wh, "", false, false).details,
               kError + footer());

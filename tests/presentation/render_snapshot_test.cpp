@@ -47,7 +47,7 @@ int font_px_of(GtkWidget* label) {
 }
 
 class RenderSnapshotTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::setlocale(LC_NUMERIC, "C");
         init_app_state(state);
@@ -67,12 +67,11 @@ protected:
     }
 
     void watch_expanded(NotifyCounter& counter) {
-        for (GtkWidget* w : {state.heading_label, state.rate_label, state.status_label,
-                             state.battery_label, state.battery_combo, state.percent_label,
-                             state.charge_bar, state.notes_label, state.details_label,
-                             state.remaining_value, state.full_charge_value,
-                             state.design_capacity_value, state.health_value,
-                             state.voltage_value}) {
+        for (GtkWidget* w :
+             {state.heading_label, state.rate_label, state.status_label, state.battery_label,
+              state.battery_combo, state.percent_label, state.charge_bar, state.notes_label,
+              state.details_label, state.remaining_value, state.full_charge_value,
+              state.design_capacity_value, state.health_value, state.voltage_value}) {
             counter.watch_widget(w);
         }
     }
@@ -148,8 +147,7 @@ TEST_F(RenderSnapshotTest, CompactPageShowsItsTextsSizesTooltipsAndNames) {
     EXPECT_EQ(tooltip_of(state.compact_remaining_label),
               "≈2944 mAh remaining\nInternal battery\n" + notes);
     EXPECT_EQ(accessible_name_of(state.compact_rate_label), "Charging: +1040 mA");
-    EXPECT_EQ(accessible_name_of(state.compact_remaining_label),
-              "Remaining capacity: ≈2944 mAh");
+    EXPECT_EQ(accessible_name_of(state.compact_remaining_label), "Remaining capacity: ≈2944 mAh");
 
     reading.current_ma = of(-1234567);  // "1234567 mA": 10 bytes
     reading.power_w = of(-12.48);
@@ -192,8 +190,8 @@ TEST_F(RenderSnapshotTest, SecondRenderChangesNothing) {
         watch_expanded(counter);
         watch_compact(counter);
         render_snapshot(state);
-        EXPECT_EQ(counter.count(), 0) << (compact ? "compact: " : "expanded: ")
-                                      << counter.changes();
+        EXPECT_EQ(counter.count(), 0)
+            << (compact ? "compact: " : "expanded: ") << counter.changes();
         EXPECT_EQ(gtk_label_get_attributes(
                       GTK_LABEL(compact ? state.compact_rate_label : state.rate_label)),
                   rate_attrs);
