@@ -118,6 +118,11 @@ int main(int argc, char** argv) {
         build_main_window(state);
         state.shown_snapshot = sample_snapshot();
         g_state = &state;
+        // Both pages show their texts, so the baseline reads what a steady rendering compares.
+        for (bool compact : {true, false}) {
+            state.compact = compact;
+            render_snapshot(state);
+        }
         for (bool compact : {false, true}) {
             std::size_t count = 0;
             GtkWidget* const* widgets = page_widgets(state, compact, count);
