@@ -20,15 +20,6 @@ void expect_number(OptionalNumber actual, OptionalNumber expected, const char* w
     }
 }
 
-TEST(CapacityFiguresTest, IsUsableNeedsAFiniteValueOfZeroOrMore) {
-    EXPECT_TRUE(is_usable(of(0.0)));
-    EXPECT_TRUE(is_usable(of(35.3)));
-    EXPECT_FALSE(is_usable(of(-0.1)));
-    EXPECT_FALSE(is_usable(of(kNaN)));
-    EXPECT_FALSE(is_usable(of(kInf)));
-    EXPECT_FALSE(is_usable(kAbsent));
-}
-
 TEST(CapacityFiguresTest, CapacityInUnitPrefersNativeThenConvertsThroughVoltage) {
     struct Case {
         const char* what;
@@ -79,52 +70,6 @@ TEST(CapacityFiguresTest, PercentOfGuardsTheWholeAndClampsOnRequest) {
     for (const Case& c : cases) {
         expect_number(percent_of(c.part, c.whole, c.clamp), c.expected, c.what);
     }
-}
-
-TEST(CapacityFiguresTest, ChargePercentFromReportedThenRelativeThenComputed) {
-    EXPECT_FALSE(charge_percent_of(nullptr).present);
-
-    BatteryReading reported;
-    reported.capacity_percent = of(100);
-    reported.energy_now_wh = of(60);
-    reported.energy_full_wh = of(55.2);
-    expect_number(charge_percent_of(&reported), of(100), "reported");
-    reported.capacity_percent = of(130);
-    expect_number(charge_percent_of(&reported), of(100), "reported above 100 is capped");
-    reported.capacity_percent = kAbsent;
-    expect_number(charge_percent_of(&reported), of(100), "computed is capped");
-    reported.capacity_percent = of(-3);
-    expect_number(charge_percent_of(&reported), of(100), "negative reported is ignored");
-
-    BatteryReading relative;
-    relative.relative_only = true;
-    relative.relative_charge_percent = of(64);
-    expect_number(charge_percent_of(&relative), of(64), "relative");
-
-    BatteryReading by_charge;
-    by_charge.energy_now_wh = of(10);  // no full energy: falls to the charge pair
-    by_charge.charge_now_mah = of(1500);
-    by_charge.charge_full_mah = of(3000);
-    expect_number(charge_percent_of(&by_charge), of(50), "charge pair");
-}
-
-TEST(CapacityFiguresTest, HealthIsNotCapped) {
-    BatteryReading reading;
-    reading.energy_full_wh = of(60);
-    reading.energy_full_design_wh = of(55.2);
-    expect_number(health_percent_of(&reading), of(60 / 55.2 * 100), "energy");
-    reading.energy_full_design_wh = kAbsent;
-    reading.charge_full_mah = of(2760);
-    reading.charge_full_design_mah = of(3000);
-    expect_number(health_percent_of(&reading), of(92), "charge");
-
-    BatteryReading relative;
-    relative.relative_only = true;
-    relative.relative_health_percent = of(92);
-    relative.energy_full_wh = of(1);  // ignored for a relative-only battery
-    relative.energy_full_design_wh = of(2);
-    expect_number(health_percent_of(&relative), of(92), "relative");
-    EXPECT_FALSE(health_percent_of(nullptr).present);
 }
 
 TEST(CapacityFiguresTest, ChargeBarFractionStaysWithinZeroAndOne) {

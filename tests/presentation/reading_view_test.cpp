@@ -288,10 +288,19 @@ TEST_F(ReadingViewTest, CapacityTextsNativeAndConverted) {
     over_full.energy_full_design_wh = of(55.2);
     BatteryReading over_full_computed = over_full;
     over_full_computed.capacity_percent = kAbsent;
+    BatteryReading bad_reported = over_full_computed;  // a negative level is no level
+    bad_reported.capacity_percent = of(-3);
+    BatteryReading charge_pairs;  // no full energy: both percentages fall to the charge pairs
+    charge_pairs.energy_now_wh = of(10);
+    charge_pairs.energy_full_design_wh = of(60);
+    charge_pairs.charge_now_mah = of(1500);
+    charge_pairs.charge_full_mah = of(3000);
+    charge_pairs.charge_full_design_mah = of(3300);
     BatteryReading relative;
     relative.relative_only = true;
     relative.relative_charge_percent = of(64);
     relative.relative_health_percent = of(92);
+    relative.capacity_percent = of(65);  // a reported level still comes first
     relative.voltage_v = of(11.1);
     relative.energy_now_wh = of(30);  // never shown for a relative-only battery
 
@@ -308,7 +317,11 @@ TEST_F(ReadingViewTest, CapacityTextsNativeAndConverted) {
          "55.20 Wh", "109%", "12.00 V"},
         {"computed capped", over_full_computed, CapacityUnit::Wh, "100%", "61.00 Wh", "61.00 Wh",
          "60.00 Wh", "55.20 Wh", "109%", "12.00 V"},
-        {"relative", relative, CapacityUnit::Wh, "64%", "— Wh", "— Wh", "— Wh", "— Wh", "92%",
+        {"negative reported", bad_reported, CapacityUnit::Wh, "100%", "61.00 Wh", "61.00 Wh",
+         "60.00 Wh", "55.20 Wh", "109%", "12.00 V"},
+        {"charge pairs", charge_pairs, CapacityUnit::mAh, "50%", "1500 mAh", "1500 mAh", "3000 mAh",
+         "3300 mAh", "91%", "— V"},
+        {"relative", relative, CapacityUnit::Wh, "65%", "— Wh", "— Wh", "— Wh", "— Wh", "92%",
          "11.10 V"},
     };
     for (const Case& c : cases) {
