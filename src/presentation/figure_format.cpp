@@ -1,5 +1,6 @@
 #include "presentation/figure_format.h"
 
+#include <array>
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
@@ -19,7 +20,8 @@ std::string format_figure(OptionalNumber number, int decimals, const char* suffi
     // 96 bytes hold every figure a battery can report; an absurd one (1e300 Wh) is cut at
     // 95 bytes rather than overflowing. Suffixes are ASCII, so the cut never splits a
     // character.
-    char buffer[96];
-    std::snprintf(buffer, sizeof buffer, decimals != 0 ? "%.2f%s" : "%.0f%s", figure.value, suffix);
-    return buffer;
+    std::array<char, 96> buffer{};
+    std::snprintf(buffer.data(), buffer.size(), decimals != 0 ? "%.2f%s" : "%.0f%s",
+                  figure.value, suffix);
+    return buffer.data();
 }

@@ -77,6 +77,77 @@ std::string details_text(const BatteryReading* reading, const std::string& title
     return details;
 }
 
+struct Direction {
+    bool charging = false;
+    bool discharging = false;
+};
+
+// The sign of the rate when the battery vouches for it, else the battery's own status.
+Direction direction_of(const BatteryReading* reading, OptionalNumber direction_rate) {
+    if (reading == nullptr) {
+        return {};
+    }
+    if (reading->direction_known && direction_rate.present && direction_rate.value != 0.0) {
+        return {direction_rate.value > 0.0, direction_rate.value < 0.0};
+    }
+    return {reading->charging, reading->discharging};
+}
+
+const char* status_of(const BatteryReading* reading, Direction direction, bool has_error) {
+    if (reading == nullptr) {
+        return has_error ? "Battery data unavailable" : "No battery detected";
+    }
+    if (direction.charging) {
+        return "Charging";
+    }
+    if (direction.discharging) {
+        return "Discharging";
+    }
+    return reading->on_external_power ? "Plugged in · not charging" : "On battery";
+}
+
+// The notes about one physical (not relative-only) battery, after the general ones.
+void append_reading_notes(std::string& notes, const BatteryReading& reading, CapacityUnit unit,
+                          OptionalNumber display_rate, OptionalNumber remaining) {
+    const OptionalNumber volts = normalized(reading.voltage_v);
+    const bool voltage_usable = volts.present && volts.value > 0.0;
+    if (!reading.direction_known && display_rate.present && display_rate.value != 0.0) {
+        append_note(notes, "Charge or drain direction is unavailable.");
+    }
+    if (voltage_usable && has_estimated_capacity(reading, unit)) {
+        append_note(notes, unit == CapacityUnit::mAh
+                               ? "mAh is estimated using the current voltage."
+                               : "Wh is estimated using the current voltage.");
+    }
+    if (!display_rate.present) {
+        append_note(notes, "The battery does not provide a usable live rate in this unit.");
+    }
+    if (!remaining.present && !voltage_usable) {
+        append_note(notes, "Voltage is unavailable for unit conversion.");
+    }
+}
+
+// Full charge, design, health, voltage and details: shown on the expanded page only.
+void fill_expanded_figures(ReadingView& view, const BatteryReading* reading, CapacityUnit unit,
+                           const std::string& error_message) {
+    const UnitFormat format = format_of(unit);
+    const bool physical = reading != nullptr && !reading->relative_only;
+    const OptionalNumber full =
+        physical ? capacity_in_unit(reading->energy_full_wh, reading->charge_full_mah,
+                                    reading->voltage_v, unit)
+                 : OptionalNumber::absent();
+    view.full_charge_text = format_figure(full, format.decimals, format.capacity_suffix);
+    const OptionalNumber design =
+        physical ? capacity_in_unit(reading->energy_full_design_wh, reading->charge_full_design_mah,
+                                    reading->voltage_v, unit)
+                 : OptionalNumber::absent();
+    view.design_capacity_text = format_figure(design, format.decimals, format.capacity_suffix);
+    view.health_text = format_figure(health_percent_of(reading), 0, "%");
+    view.voltage_text =
+        format_figure(reading != nullptr ? reading->voltage_v : OptionalNumber::absent(), 2, " V");
+    view.details = details_text(reading, view.title, error_message);
+}
+
 }  // namespace
 
 const BatteryReading* select_reading(const BatterySnapshot& snapshot,
@@ -96,6 +167,7 @@ ReadingView compute_reading_view(const BatterySnapshot& snapshot, CapacityUnit u
     const BatteryReading* reading = select_reading(snapshot, selected_battery);
     const UnitFormat format = format_of(unit);
     const bool has_error = !snapshot.error_message.empty();
+    const bool physical = reading != nullptr && !reading->relative_only;
 
     // The display rate is shown; the direction rate, in W when known, tells its sign.
     OptionalNumber display_rate;
@@ -107,62 +179,34 @@ ReadingView compute_reading_view(const BatterySnapshot& snapshot, CapacityUnit u
             direction_rate = rate_in_unit(*reading, CapacityUnit::mAh);
         }
     }
-    const bool rate_nonzero = display_rate.present && display_rate.value != 0.0;
+    const Direction direction = direction_of(reading, direction_rate);
 
-    bool charging = false;
-    bool discharging = false;
-    if (reading != nullptr) {
-        if (reading->direction_known && direction_rate.present && direction_rate.value != 0.0) {
-            charging = direction_rate.value > 0.0;
-            discharging = direction_rate.value < 0.0;
-        } else {
-            charging = reading->charging;
-            discharging = reading->discharging;
-        }
-    }
-    const bool direction_unknown = reading != nullptr && !reading->direction_known;
-
-    view.caption = charging ? "Battery charging" : "Battery drain";
-    if (direction_unknown && rate_nonzero) {
+    view.caption = direction.charging ? "Battery charging" : "Battery drain";
+    if (reading != nullptr && !reading->direction_known && display_rate.present &&
+        display_rate.value != 0.0) {
         view.caption = "Battery rate";
     }
-
     const OptionalNumber magnitude =
         display_rate.present ? OptionalNumber::of(std::fabs(display_rate.value)) : display_rate;
     view.rate_text = format_figure(magnitude, format.decimals, format.rate_suffix);
-    view.compact_rate_text = charging && display_rate.present && display_rate.value > 0.0
-                                 ? "+" + view.rate_text
-                                 : view.rate_text;
-
-    if (reading == nullptr) {
-        view.status_text = has_error ? "Battery data unavailable" : "No battery detected";
-    } else if (charging) {
-        view.status_text = "Charging";
-    } else if (discharging) {
-        view.status_text = "Discharging";
-    } else if (reading->on_external_power) {
-        view.status_text = "Plugged in · not charging";
-    } else {
-        view.status_text = "On battery";
-    }
-
+    const bool plus = direction.charging && display_rate.present && display_rate.value > 0.0;
+    view.compact_rate_text = plus ? "+" + view.rate_text : view.rate_text;
+    view.status_text = status_of(reading, direction, has_error);
     view.title =
         reading != nullptr && !reading->name.empty() ? printable(reading->name) : "Battery";
 
     view.charge_percent = charge_percent_of(reading);
     view.percent_text = format_figure(view.charge_percent, 0, "%");
-    const bool physical = reading != nullptr && !reading->relative_only;
     const OptionalNumber remaining =
         physical ? capacity_in_unit(reading->energy_now_wh, reading->charge_now_mah,
                                     reading->voltage_v, unit)
                  : OptionalNumber::absent();
     view.remaining_text = format_figure(remaining, format.decimals, format.capacity_suffix);
-    const OptionalNumber native_now =
-        physical ? (unit == CapacityUnit::Wh ? reading->energy_now_wh : reading->charge_now_mah)
-                 : OptionalNumber::absent();
-    view.compact_remaining_text = remaining.present && !is_usable(native_now)
-                                      ? "≈" + view.remaining_text
-                                      : view.remaining_text;
+    // Marked when the figure could only come from the voltage.
+    const bool estimated =
+        remaining.present &&
+        !is_usable(unit == CapacityUnit::Wh ? reading->energy_now_wh : reading->charge_now_mah);
+    view.compact_remaining_text = estimated ? "≈" + view.remaining_text : view.remaining_text;
 
     if (demo_mode) {
         append_note(view.notes, "Sample data · preview only.");
@@ -178,42 +222,11 @@ ReadingView compute_reading_view(const BatterySnapshot& snapshot, CapacityUnit u
                     "This battery reports relative values; physical units are unavailable.");
     }
     if (physical) {
-        const OptionalNumber volts = normalized(reading->voltage_v);
-        const bool voltage_usable = volts.present && volts.value > 0.0;
-        if (direction_unknown && rate_nonzero) {
-            append_note(view.notes, "Charge or drain direction is unavailable.");
-        }
-        if (voltage_usable && has_estimated_capacity(*reading, unit)) {
-            append_note(view.notes, unit == CapacityUnit::mAh
-                                        ? "mAh is estimated using the current voltage."
-                                        : "Wh is estimated using the current voltage.");
-        }
-        if (!display_rate.present) {
-            append_note(view.notes,
-                        "The battery does not provide a usable live rate in this unit.");
-        }
-        if (!remaining.present && !voltage_usable) {
-            append_note(view.notes, "Voltage is unavailable for unit conversion.");
-        }
+        append_reading_notes(view.notes, *reading, unit, display_rate, remaining);
     }
 
-    if (compact) {
-        return view;
+    if (!compact) {
+        fill_expanded_figures(view, reading, unit, snapshot.error_message);
     }
-
-    const OptionalNumber full =
-        physical ? capacity_in_unit(reading->energy_full_wh, reading->charge_full_mah,
-                                    reading->voltage_v, unit)
-                 : OptionalNumber::absent();
-    view.full_charge_text = format_figure(full, format.decimals, format.capacity_suffix);
-    const OptionalNumber design =
-        physical ? capacity_in_unit(reading->energy_full_design_wh, reading->charge_full_design_mah,
-                                    reading->voltage_v, unit)
-                 : OptionalNumber::absent();
-    view.design_capacity_text = format_figure(design, format.decimals, format.capacity_suffix);
-    view.health_text = format_figure(health_percent_of(reading), 0, "%");
-    view.voltage_text =
-        format_figure(reading != nullptr ? reading->voltage_v : OptionalNumber::absent(), 2, " V");
-    view.details = details_text(reading, view.title, snapshot.error_message);
     return view;
 }
