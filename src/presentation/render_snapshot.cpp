@@ -1,5 +1,73 @@
 #include "presentation/render_snapshot.h"
 
-#include "app/app_state.h"
+#include <string>
 
-void render_snapshot(AppState& /*state*/) {}
+#include "app/app_state.h"
+#include "presentation/capacity_figures.h"
+#include "presentation/label_font_size.h"
+#include "presentation/reading_view.h"
+#include "presentation/widget_updates.h"
+
+namespace {
+
+void set_text(GtkWidget* label, const std::string& text) {
+    set_label_text(GTK_LABEL(label), text.c_str());
+}
+
+void render_expanded(AppState& state, const ReadingView& view) {
+    set_text(state.heading_label, view.caption);
+    set_text(state.rate_label, view.rate_text);
+    set_label_font_px(GTK_LABEL(state.rate_label), expanded_rate_font_px(view.rate_text.size()));
+    set_text(state.status_label, view.status_text);
+    set_text(state.battery_label, view.title);
+    set_tooltip_text(state.battery_label, view.title.c_str());
+    set_tooltip_text(state.battery_combo, view.title.c_str());
+    set_text(state.percent_label, view.percent_text);
+    set_text(state.remaining_value, view.remaining_text);
+    set_text(state.full_charge_value, view.full_charge_text);
+    set_text(state.design_capacity_value, view.design_capacity_text);
+    set_text(state.health_value, view.health_text);
+    set_text(state.voltage_value, view.voltage_text);
+    set_text(state.notes_label, view.notes);
+    set_text(state.details_label, view.details);
+    // The line break stays even without notes, so the tooltip keeps its shape.
+    set_tooltip_text(state.rate_label, (view.status_text + "\n" + view.notes).c_str());
+
+    // Exact comparison: the bar holds exactly what it was given, so a steady level is a no-op.
+    GtkProgressBar* bar = GTK_PROGRESS_BAR(state.charge_bar);
+    const double fraction = charge_bar_fraction(view.charge_percent);
+    if (gtk_progress_bar_get_fraction(bar) != fraction) {
+        gtk_progress_bar_set_fraction(bar, fraction);
+    }
+}
+
+void render_compact(AppState& state, const ReadingView& view) {
+    set_text(state.compact_rate_label, view.compact_rate_text);
+    set_text(state.compact_remaining_label, view.compact_remaining_text);
+    set_label_font_px(GTK_LABEL(state.compact_rate_label),
+                      compact_rate_font_px(view.compact_rate_text.size()));
+    set_label_font_px(GTK_LABEL(state.compact_remaining_label),
+                      compact_remaining_font_px(view.compact_remaining_text.size()));
+    set_tooltip_text(
+        state.compact_rate_label,
+        (view.compact_rate_text + "\n" + view.status_text + "\n" + view.notes).c_str());
+    set_tooltip_text(
+        state.compact_remaining_label,
+        (view.compact_remaining_text + " remaining\n" + view.title + "\n" + view.notes).c_str());
+    set_accessible_name(state.compact_rate_label,
+                        (view.status_text + ": " + view.compact_rate_text).c_str());
+    set_accessible_name(state.compact_remaining_label,
+                        ("Remaining capacity: " + view.compact_remaining_text).c_str());
+}
+
+}  // namespace
+
+void render_snapshot(AppState& state) {
+    const ReadingView view = compute_reading_view(
+        state.shown_snapshot, state.unit, state.selected_battery, state.demo_mode, state.compact);
+    if (state.compact) {
+        render_compact(state, view);
+    } else {
+        render_expanded(state, view);
+    }
+}

@@ -1,0 +1,27 @@
+#include "presentation/figure_format.h"
+
+#include <array>
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+
+OptionalNumber normalized(OptionalNumber number) {
+    if (!number.present || !(std::fabs(number.value) <= DBL_MAX)) {
+        return OptionalNumber::absent();
+    }
+    return number;
+}
+
+std::string format_figure(OptionalNumber number, int decimals, const char* suffix) {
+    const OptionalNumber figure = normalized(number);
+    if (!figure.present) {
+        return std::string("—") + suffix;
+    }
+    // 96 bytes hold every figure a battery can report; an absurd one (1e300 Wh) is cut at
+    // 95 bytes rather than overflowing. Suffixes are ASCII, so the cut never splits a
+    // character.
+    std::array<char, 96> buffer{};
+    std::snprintf(buffer.data(), buffer.size(), decimals != 0 ? "%.2f%s" : "%.0f%s",
+                  figure.value, suffix);
+    return buffer.data();
+}

@@ -1,0 +1,400 @@
+#include <string>
+
+#include <glib.h>
+#include <gtest/gtest.h>
+
+#include "app/version.h"
+#include "pinned_locale.h"
+#include "presentation/reading_view.h"
+
+namespace {
+
+constexpr OptionalNumber kAbsent = OptionalNumber::absent();
+OptionalNumber of(double v) { return OptionalNumber::of(v); }
+
+constexpr const char* kDemoNote = "Sample data · preview only.";
+constexpr const char* kErrorNote = "Some battery data could not be read. Retrying automatically.";
+constexpr const char* kNoBatteryNote = "No system battery was reported by this device.";
+constexpr const char* kRelativeNote =
+    "This battery reports relative values; physical units are unavailable.";
+constexpr const char* kDirectionNote = "Charge or drain direction is unavailable.";
+constexpr const char* kMahEstimateNote = "mAh is estimated using the current voltage.";
+constexpr const char* kWhEstimateNote = "Wh is estimated using the current voltage.";
+constexpr const char* kNoRateNote = "The battery does not provide a usable live rate in this unit.";
+constexpr const char* kNoVoltageNote = "Voltage is unavailable for unit conversion.";
+constexpr const char* kError = "Sample: access to battery data was denied.";
+
+std::string join(std::initializer_list<const char*> notes) {
+    std::string joined;
+    for (const char* note : notes) {
+        joined += joined.empty() ? "" : " ";
+        joined += note;
+    }
+    return joined;
+}
+
+std::string footer() {
+    return std::string("\n\nReadings describe the battery, not wall power.\nTavrino ") +
+           kTavrinoVersion + " · Readings stay on this device.";
+}
+
+// A battery with every figure, so a case only has to take away what it is about.
+BatteryReading full_reading() {
+    BatteryReading r;
+    r.id = "BAT0";
+    r.name = "Internal battery";
+    r.energy_now_wh = of(35.328);
+    r.energy_full_wh = of(55.2);
+    r.energy_full_design_wh = of(60);
+    r.power_w = of(-12.48);
+    r.voltage_v = of(12);
+    r.discharging = true;
+    return r;
+}
+
+BatterySnapshot snapshot_of(BatteryReading reading, std::string error = "") {
+    BatterySnapshot snapshot;
+    snapshot.readings.push_back(std::move(reading));
+    snapshot.error_message = std::move(error);
+    return snapshot;
+}
+
+class ReadingViewTest : public PinnedLocaleTest {};
+
+TEST_F(ReadingViewTest, CaptionStatusAndRateTextsFollowTheDirection) {
+    struct Case {
+        const char* what;
+        OptionalNumber power_w, current_ma;
+        bool direction_known, charging, discharging, external;
+        CapacityUnit unit;
+        const char* caption;
+        const char* status;
+        const char* rate;
+        const char* compact_rate;
+    };
+    const CapacityUnit wh = CapacityUnit::Wh;
+    const Case cases[] = {
+        {"draining", of(-12.48), kAbsent, true, false, true, false, wh, "Battery drain",
+         "Discharging", "12.48 W", "12.48 W"},
+        {"charging", of(12.48), kAbsent, true, true, false, true, wh, "Battery charging",
+         "Charging", "12.48 W", "+12.48 W"},
+        {"rate beats flags", of(3), kAbsent, true, false, true, false, wh, "Battery charging",
+         "Charging", "3.00 W", "+3.00 W"},
+        {"negative rate beats flags", of(-3), kAbsent, true, true, false, true, wh, "Battery drain",
+         "Discharging", "3.00 W", "3.00 W"},
+        {"zero rate, charging flag", of(0), kAbsent, true, true, false, true, wh,
+         "Battery charging", "Charging", "0.00 W", "0.00 W"},
+        {"zero rate, plugged in", of(0), kAbsent, true, false, false, true, wh, "Battery drain",
+         "Plugged in · not charging", "0.00 W", "0.00 W"},
+        {"no rate, discharging flag", kAbsent, kAbsent, true, false, true, false, wh,
+         "Battery drain", "Discharging", "— W", "— W"},
+        {"zero rate, no flags", of(0), kAbsent, true, false, false, false, wh, "Battery drain",
+         "On battery", "0.00 W", "0.00 W"},
+        {"unknown direction, charging", of(5), kAbsent, false, true, false, true, wh,
+         "Battery rate", "Charging", "5.00 W", "+5.00 W"},
+        {"unknown direction, draining", of(-5), kAbsent, false, false, true, false, wh,
+         "Battery rate", "Discharging", "5.00 W", "5.00 W"},
+        {"unknown direction, positive rate, no flags", of(5), kAbsent, false, false, false, false,
+         wh, "Battery rate", "On battery", "5.00 W", "5.00 W"},
+        {"unknown direction, zero rate", of(0), kAbsent, false, true, false, true, wh,
+         "Battery charging", "Charging", "0.00 W", "0.00 W"},
+        {"unknown direction, no rate", kAbsent, kAbsent, false, false, false, true, wh,
+         "Battery drain", "Plugged in · not charging", "— W", "— W"},
+        // Without a voltage the W rate is absent; the mA rate still tells the direction.
+        {"direction from mA", kAbsent, of(500), true, false, false, false, wh, "Battery charging",
+         "Charging", "— W", "— W"},
+        {"mA unit", of(-6.24), of(-520), true, false, true, false, CapacityUnit::mAh,
+         "Battery drain", "Discharging", "520 mA", "520 mA"},
+        // Charging by the watts, yet a negative current: no "+" on a negative figure.
+        {"charging, negative display rate", of(5), of(-100), true, false, false, false,
+         CapacityUnit::mAh, "Battery charging", "Charging", "100 mA", "100 mA"},
+    };
+    for (const Case& c : cases) {
+        BatteryReading r = full_reading();
+        r.power_w = c.power_w;
+        r.current_ma = c.current_ma;
+        r.voltage_v = kAbsent;
+        r.direction_known = c.direction_known;
+        r.charging = c.charging;
+        r.discharging = c.discharging;
+        r.on_external_power = c.external;
+        for (bool compact : {false, true}) {
+            const ReadingView view =
+                compute_reading_view(snapshot_of(r), c.unit, "", false, compact);
+            EXPECT_EQ(view.caption, c.caption) << c.what;
+            EXPECT_EQ(view.status_text, c.status) << c.what;
+            EXPECT_EQ(view.rate_text, c.rate) << c.what;
+            EXPECT_EQ(view.compact_rate_text, c.compact_rate) << c.what;
+        }
+    }
+}
+
+TEST_F(ReadingViewTest, EmptySnapshot) {
+    for (bool compact : {false, true}) {
+        BatterySnapshot empty;
+        ReadingView view = compute_reading_view(empty, CapacityUnit::Wh, "", false, compact);
+        EXPECT_EQ(view.caption, "Battery drain");
+        EXPECT_EQ(view.rate_text, "— W");
+        EXPECT_EQ(view.compact_rate_text, "— W");
+        EXPECT_EQ(view.status_text, "No battery detected");
+        EXPECT_EQ(view.title, "Battery");
+        EXPECT_EQ(view.percent_text, "—%");
+        EXPECT_FALSE(view.charge_percent.present);
+        EXPECT_EQ(view.remaining_text, "— Wh");
+        EXPECT_EQ(view.compact_remaining_text, "— Wh");
+
+        BatterySnapshot failed;
+        failed.error_message = kError;
+        view = compute_reading_view(failed, CapacityUnit::mAh, "BAT0", false, compact);
+        EXPECT_EQ(view.status_text, "Battery data unavailable");
+        EXPECT_EQ(view.rate_text, "— mA");
+        EXPECT_EQ(view.remaining_text, "— mAh");
+    }
+}
+
+TEST_F(ReadingViewTest, NotesInOrderWithSingleSpaces) {
+    struct Case {
+        const char* what;
+        bool has_reading;
+        BatteryReading reading;
+        const char* error;
+        bool demo;
+        CapacityUnit unit;
+        std::string notes;
+    };
+    BatteryReading relative;
+    relative.name = "Internal battery";
+    relative.relative_only = true;
+    relative.relative_charge_percent = of(64);
+    relative.voltage_v = of(11.1);  // would allow an estimate; relative batteries get none
+
+    BatteryReading unknown_direction = full_reading();
+    unknown_direction.direction_known = false;
+    BatteryReading unknown_direction_idle = unknown_direction;
+    unknown_direction_idle.power_w = of(0);
+
+    // Energies only: every pair is estimated in mAh, yet the note comes once.
+    BatteryReading energy_only = full_reading();
+    BatteryReading charge_only = full_reading();
+    charge_only.energy_now_wh = charge_only.energy_full_wh = kAbsent;
+    charge_only.energy_full_design_wh = kAbsent;
+    charge_only.charge_now_mah = of(2944);
+    charge_only.charge_full_mah = of(4600);
+    charge_only.charge_full_design_mah = of(5000);
+    BatteryReading design_estimated = full_reading();  // only the design pair lacks Wh
+    design_estimated.energy_full_design_wh = kAbsent;
+    design_estimated.charge_full_design_mah = of(5000);
+    BatteryReading negative_estimate = full_reading();  // a negative native value is no value
+    negative_estimate.energy_full_design_wh = of(-1);
+    negative_estimate.charge_full_design_mah = of(5000);
+
+    BatteryReading no_voltage = full_reading();
+    no_voltage.voltage_v = kAbsent;
+    BatteryReading zero_voltage = full_reading();
+    zero_voltage.voltage_v = of(0);
+    BatteryReading no_capacity = full_reading();  // voltage usable: no conversion note
+    no_capacity.energy_now_wh = kAbsent;
+    BatteryReading nothing_but_voltage = full_reading();
+    nothing_but_voltage.power_w = kAbsent;
+    BatteryReading unknown_estimated = unknown_direction;
+
+    const CapacityUnit wh = CapacityUnit::Wh;
+    const CapacityUnit mah = CapacityUnit::mAh;
+    const Case cases[] = {
+        {"no battery", false, {}, "", false, wh, kNoBatteryNote},
+        {"no battery, demo", false, {}, "", true, wh, join({kDemoNote, kNoBatteryNote})},
+        {"failed pass", false, {}, kError, false, wh, kErrorNote},
+        {"failed pass, demo", false, {}, kError, true, mah, join({kDemoNote, kErrorNote})},
+        {"relative", true, relative, "", false, mah, kRelativeNote},
+        {"relative, demo, error", true, relative, kError, true, wh,
+         join({kDemoNote, kErrorNote, kRelativeNote})},
+        {"complete battery", true, full_reading(), "", false, wh, ""},
+        {"complete battery, error", true, full_reading(), kError, false, wh, kErrorNote},
+        {"unknown direction", true, unknown_direction, "", false, wh, kDirectionNote},
+        {"unknown direction, idle", true, unknown_direction_idle, "", false, wh, ""},
+        {"estimated once", true, energy_only, "", false, mah, kMahEstimateNote},
+        {"estimated in Wh", true, charge_only, "", false, wh, kWhEstimateNote},
+        {"design pair estimated", true, design_estimated, "", false, wh, kWhEstimateNote},
+        {"negative native estimated", true, negative_estimate, "", false, wh, kWhEstimateNote},
+        {"no voltage", true, no_voltage, "", false, mah, join({kNoRateNote, kNoVoltageNote})},
+        {"no voltage, native units", true, no_voltage, "", false, wh, ""},
+        {"zero voltage", true, zero_voltage, "", false, mah, join({kNoRateNote, kNoVoltageNote})},
+        {"no remaining, voltage usable", true, no_capacity, "", false, wh, ""},
+        {"estimate and no rate", true, nothing_but_voltage, kError, true, mah,
+         join({kDemoNote, kErrorNote, kMahEstimateNote, kNoRateNote})},
+        {"direction and estimate", true, unknown_estimated, kError, true, mah,
+         join({kDemoNote, kErrorNote, kDirectionNote, kMahEstimateNote})},
+        {"rate and voltage missing", true, no_voltage, kError, true, mah,
+         join({kDemoNote, kErrorNote, kNoRateNote, kNoVoltageNote})},
+    };
+    for (const Case& c : cases) {
+        BatterySnapshot snapshot;
+        if (c.has_reading) {
+            snapshot.readings.push_back(c.reading);
+        }
+        snapshot.error_message = c.error;
+        for (bool compact : {false, true}) {
+            EXPECT_EQ(compute_reading_view(snapshot, c.unit, "", c.demo, compact).notes, c.notes)
+                << c.what << (compact ? " (compact)" : "");
+        }
+    }
+}
+
+TEST_F(ReadingViewTest, SelectionFallsBackToTheFirstReading) {
+    BatterySnapshot snapshot;
+    BatteryReading first = full_reading();
+    first.id = "BAT0";
+    first.name = "First";
+    BatteryReading second = full_reading();
+    second.id = "BAT1";
+    second.name = "";  // an empty name still gives a title
+    snapshot.readings.push_back(first);
+    snapshot.readings.push_back(second);
+    struct Case {
+        const char* selected;
+        const char* title;
+    };
+    for (const Case& c : {Case{"BAT1", "Battery"}, Case{"BAT0", "First"}, Case{"", "First"},
+                          Case{"BAT", "First"}, Case{"BAT10", "First"}, Case{"bat1", "First"}}) {
+        EXPECT_EQ(compute_reading_view(snapshot, CapacityUnit::Wh, c.selected, false, false).title,
+                  c.title)
+            << c.selected;
+    }
+    EXPECT_EQ(select_reading(BatterySnapshot{}, "BAT0"), nullptr);
+}
+
+TEST_F(ReadingViewTest, CapacityTextsNativeAndConverted) {
+    struct Case {
+        const char* what;
+        BatteryReading reading;
+        CapacityUnit unit;
+        const char* percent;
+        const char* remaining;
+        const char* compact_remaining;
+        const char* full;
+        const char* design;
+        const char* health;
+        const char* voltage;
+    };
+    BatteryReading plain = full_reading();
+    BatteryReading no_voltage = full_reading();
+    no_voltage.voltage_v = kAbsent;
+    BatteryReading negative_native = full_reading();
+    negative_native.charge_now_mah = of(-5);
+    BatteryReading over_full = full_reading();
+    over_full.capacity_percent = of(100);
+    over_full.energy_now_wh = of(61);
+    over_full.energy_full_wh = of(60);
+    over_full.energy_full_design_wh = of(55.2);
+    BatteryReading over_full_computed = over_full;
+    over_full_computed.capacity_percent = kAbsent;
+    BatteryReading bad_reported = over_full_computed;  // a negative level is no level
+    bad_reported.capacity_percent = of(-3);
+    BatteryReading charge_pairs;  // no full energy: both percentages fall to the charge pairs
+    charge_pairs.energy_now_wh = of(10);
+    charge_pairs.energy_full_design_wh = of(60);
+    charge_pairs.charge_now_mah = of(1500);
+    charge_pairs.charge_full_mah = of(3000);
+    charge_pairs.charge_full_design_mah = of(3300);
+    BatteryReading relative;
+    relative.relative_only = true;
+    relative.relative_charge_percent = of(64);
+    relative.relative_health_percent = of(92);
+    relative.capacity_percent = of(65);  // a reported level still comes first
+    relative.voltage_v = of(11.1);
+    relative.energy_now_wh = of(30);  // never shown for a relative-only battery
+
+    const Case cases[] = {
+        {"native Wh", plain, CapacityUnit::Wh, "64%", "35.33 Wh", "35.33 Wh", "55.20 Wh",
+         "60.00 Wh", "92%", "12.00 V"},
+        {"converted to mAh", plain, CapacityUnit::mAh, "64%", "2944 mAh", "≈2944 mAh", "4600 mAh",
+         "5000 mAh", "92%", "12.00 V"},
+        {"no voltage", no_voltage, CapacityUnit::mAh, "64%", "— mAh", "— mAh", "— mAh", "— mAh",
+         "92%", "— V"},
+        {"negative native", negative_native, CapacityUnit::mAh, "64%", "2944 mAh", "≈2944 mAh",
+         "4600 mAh", "5000 mAh", "92%", "12.00 V"},
+        {"reported 100%", over_full, CapacityUnit::Wh, "100%", "61.00 Wh", "61.00 Wh", "60.00 Wh",
+         "55.20 Wh", "109%", "12.00 V"},
+        {"computed capped", over_full_computed, CapacityUnit::Wh, "100%", "61.00 Wh", "61.00 Wh",
+         "60.00 Wh", "55.20 Wh", "109%", "12.00 V"},
+        {"negative reported", bad_reported, CapacityUnit::Wh, "100%", "61.00 Wh", "61.00 Wh",
+         "60.00 Wh", "55.20 Wh", "109%", "12.00 V"},
+        {"charge pairs", charge_pairs, CapacityUnit::mAh, "50%", "1500 mAh", "1500 mAh", "3000 mAh",
+         "3300 mAh", "91%", "— V"},
+        {"relative", relative, CapacityUnit::Wh, "65%", "— Wh", "— Wh", "— Wh", "— Wh", "92%",
+         "11.10 V"},
+    };
+    for (const Case& c : cases) {
+        const ReadingView view =
+            compute_reading_view(snapshot_of(c.reading), c.unit, "", false, false);
+        EXPECT_EQ(view.percent_text, c.percent) << c.what;
+        EXPECT_EQ(view.remaining_text, c.remaining) << c.what;
+        EXPECT_EQ(view.compact_remaining_text, c.compact_remaining) << c.what;
+        EXPECT_EQ(view.full_charge_text, c.full) << c.what;
+        EXPECT_EQ(view.design_capacity_text, c.design) << c.what;
+        EXPECT_EQ(view.health_text, c.health) << c.what;
+        EXPECT_EQ(view.voltage_text, c.voltage) << c.what;
+
+        const ReadingView compact =
+            compute_reading_view(snapshot_of(c.reading), c.unit, "", false, true);
+        EXPECT_EQ(compact.percent_text, c.percent) << c.what;
+        EXPECT_EQ(compact.compact_remaining_text, c.compact_remaining) << c.what;
+        EXPECT_EQ(compact.full_charge_text, "") << c.what;
+        EXPECT_EQ(compact.design_capacity_text, "") << c.what;
+        EXPECT_EQ(compact.health_text, "") << c.what;
+        EXPECT_EQ(compact.voltage_text, "") << c.what;
+        EXPECT_EQ(compact.details, "") << c.what;
+    }
+
+    BatterySnapshot empty;
+    const ReadingView none = compute_reading_view(empty, CapacityUnit::mAh, "", false, false);
+    EXPECT_EQ(none.full_charge_text, "— mAh");
+    EXPECT_EQ(none.design_capacity_text, "— mAh");
+    EXPECT_EQ(none.health_text, "—%");
+    EXPECT_EQ(none.voltage_text, "— V");
+}
+
+TEST_F(ReadingViewTest, DetailsText) {
+    BatteryReading sample;
+    sample.name = "Internal battery";
+    sample.manufacturer = "Sample manufacturer";
+    sample.technology = "Lithium ion";
+    EXPECT_EQ(compute_reading_view(snapshot_of(sample), CapacityUnit::Wh, "", false, false).details,
+              "Internal battery\nManufacturer: Sample manufacturer\nChemistry: Lithium ion\n"
+              "Cycles: —" +
+                  footer());
+
+    BatteryReading bare;
+    bare.id = "BAT1";
+    bare.has_cycle_count = true;
+    bare.cycle_count = 4294967294U;
+    EXPECT_EQ(
+        compute_reading_view(snapshot_of(bare, kError), CapacityUnit::Wh, "", false, false).details,
+        "Battery\nManufacturer: —\nChemistry: —\nCycles: 4294967294" + footer() + "\n\n" + kError);
+
+    BatterySnapshot empty;
+    EXPECT_EQ(compute_reading_view(empty, CapacityUnit::Wh, "", true, false).details,
+              "No system battery reported. Peripheral batteries and external UPS devices are not "
+              "included." +
+                  footer());
+    empty.error_message = kError;
+    EXPECT_EQ(compute_reading_view(empty, CapacityUnit::Wh, "", false, false).details,
+              kError + footer());
+}
+
+// Firmware strings are raw bytes; the window only ever receives valid, printable UTF-8.
+TEST_F(ReadingViewTest, BatteryStringsAreMadePrintable) {
+    BatteryReading r;
+    r.name = "Bat\xff\xfe one";
+    r.manufacturer = "Ac\x01me";
+    r.technology = "Li-ion ≈ ok";
+    const ReadingView view =
+        compute_reading_view(snapshot_of(r), CapacityUnit::Wh, "", false, false);
+    EXPECT_TRUE(g_utf8_validate(view.details.c_str(), -1, nullptr));
+    EXPECT_EQ(view.title.rfind("Bat\xEF\xBF\xBD", 0), 0U) << view.title;
+    EXPECT_EQ(view.title.substr(view.title.size() - 4), " one");
+    EXPECT_NE(view.details.find("Manufacturer: Ac\xEF\xBF\xBDme\n"), std::string::npos);
+    EXPECT_NE(view.details.find("Chemistry: Li-ion ≈ ok\n"), std::string::npos);
+}
+
+}  // namespace
