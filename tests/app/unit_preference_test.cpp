@@ -16,41 +16,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "app/location_env.h"
 #include "support/fixture_tree.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr const char* kVariables[] = {"TAVRINO_CONFIG_HOME", "XDG_CONFIG_HOME", "HOME"};
-
-// Sets the three location variables for one test (nullptr = unset), restores them after.
-struct LocationEnv {
-    LocationEnv(const char* own, const char* xdg, const char* home) {
-        const char* values[] = {own, xdg, home};
-        for (int i = 0; i < 3; ++i) {
-            const char* old = std::getenv(kVariables[i]);
-            saved[i] = old != nullptr ? std::optional<std::string>(old) : std::nullopt;
-            set(kVariables[i], values[i]);
-        }
-    }
-    ~LocationEnv() {
-        for (int i = 0; i < 3; ++i) {
-            set(kVariables[i], saved[i] ? saved[i]->c_str() : nullptr);
-        }
-    }
-    LocationEnv(const LocationEnv&) = delete;
-    LocationEnv& operator=(const LocationEnv&) = delete;
-
-    static void set(const char* name, const char* value) {
-        if (value != nullptr) {
-            setenv(name, value, 1);
-        } else {
-            unsetenv(name);
-        }
-    }
-    std::optional<std::string> saved[3];
-};
 
 // The files are made with the umask users usually have, so the modes show what was asked.
 struct Umask022 {
