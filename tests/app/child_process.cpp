@@ -40,7 +40,7 @@ Child start_child(const std::string& program, const std::vector<std::string>& ar
     Child child;
     GError* error = nullptr;
     const gboolean started = g_spawn_async_with_pipes(
-        nullptr, argv.data(), envp, G_SPAWN_DO_NOT_REAP_CHILD, nullptr, nullptr, &child.pid,
+        nullptr, argv.data(), envp, static_cast<GSpawnFlags>(G_SPAWN_DO_NOT_REAP_CHILD | G_SPAWN_SEARCH_PATH), nullptr, nullptr, &child.pid,
         nullptr, &child.stdout_fd, &child.stderr_fd, &error);
     g_strfreev(envp);
     if (!started) {
@@ -80,4 +80,10 @@ ChildResult run_child(const std::string& program, const std::vector<std::string>
                       const EnvChanges& env, std::chrono::milliseconds timeout) {
     Child child = start_child(program, args, env);
     return wait_for_child(child, timeout);
+}
+
+ChildGuard::~ChildGuard() {
+    if (child.pid > 0) {
+        wait_for_child(child, std::chrono::milliseconds(0));
+    }
 }

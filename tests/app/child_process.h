@@ -24,7 +24,16 @@ struct ChildResult {
     std::string err;
 };
 
-// Starts program with args (without the program name) and the changed environment.
+// Kills and reaps a child that is still running when it goes out of scope.
+struct ChildGuard {
+    explicit ChildGuard(Child& watched) : child(watched) {}
+    ~ChildGuard();
+    ChildGuard(const ChildGuard&) = delete;
+    ChildGuard& operator=(const ChildGuard&) = delete;
+    Child& child;
+};
+
+// Starts program (searched in PATH unless it contains a "/") with args (without the program name) and the changed environment.
 Child start_child(const std::string& program, const std::vector<std::string>& args,
                   const EnvChanges& env = {});
 // Waits up to timeout for the child to end; kills it if it does not.
