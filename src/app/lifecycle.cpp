@@ -45,12 +45,10 @@ void stop_reader(AppState& state) {
 
 }  // namespace
 
-void prepare_gdk_environment() {
+void set_default_gdk_gl() {
     // Software rendering: a battery monitor has no use for an OpenGL context. A value the
     // user set stays.
     g_setenv("GDK_GL", "disable", FALSE);
-    // X11 first: on a desktop offering both, the program runs as an X11 client.
-    gdk_set_allowed_backends("x11,wayland");
 }
 
 void on_window_destroy(GtkWidget* /*widget*/, gpointer data) {
@@ -82,7 +80,9 @@ int run_program(int argc, char** argv) {
     }
     const StartupSettings& settings = parsed.settings;
 
-    prepare_gdk_environment();
+    set_default_gdk_gl();
+    // X11 first: on a desktop offering both, the program runs as an X11 client.
+    gdk_set_allowed_backends("x11,wayland");
     if (!gtk_init_check(nullptr, nullptr)) {
         std::fputs("Tavrino needs a graphical Linux desktop (X11 or Wayland).\n", stderr);
         return 1;

@@ -109,18 +109,18 @@ TEST(ProgramRun, ClosingTheWindowEndsWithStatus0BeforeTheTimer) {
 }
 
 // In-process: the step that start-up takes before GTK is initialised.
-TEST(PrepareGdkEnvironment, SetsGdkGlOnlyWhenUnset) {
+TEST(DefaultGdkGl, SetsGdkGlOnlyWhenUnset) {
     const char* old = std::getenv("GDK_GL");
     const std::optional<std::string> saved = old ? std::optional<std::string>(old) : std::nullopt;
 
     for (const char* preset : {"always", ""}) {
         setenv("GDK_GL", preset, 1);
-        prepare_gdk_environment();
+        set_default_gdk_gl();
         ASSERT_NE(std::getenv("GDK_GL"), nullptr);
         EXPECT_STREQ(std::getenv("GDK_GL"), preset);
     }
     unsetenv("GDK_GL");
-    prepare_gdk_environment();
+    set_default_gdk_gl();
     ASSERT_NE(std::getenv("GDK_GL"), nullptr);
     EXPECT_STREQ(std::getenv("GDK_GL"), "disable");
 
