@@ -68,28 +68,35 @@ TEST(ProgramRun, QuitAfterEndsWithStatus0InLiveAndDemoMode) {
     EXPECT_FALSE(fs::exists(tree.base / "config"));  // nothing saved without a choice
 }
 
-TEST(ProgramRun, DemoRunLeavesTheUnitFileAlone) {
-    const FixtureTree tree;
-    fs::create_directories(tree.base / "config");
-    const fs::path unit = tree.base / "config" / "unit";
-    std::ofstream(unit) << "m";
-    struct stat before {};
-    ASSERT_EQ(stat(unit.c_str(), &before), 0);
+TEST(ProgramRun, DemoRunsAndUnitOptionsLeaveTheUnitFileAlone) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--demo=", "--quit-after=1"},
+          {"--demo=", "--unit=Wh", "--quit-after=1"},
+          {"--unit=Wh", "--quit-after=1"}}) {
+        SCOPED_TRACE(args.front() + " " + args[1]);
+        const FixtureTree tree;
+        fs::create_directories(tree.base / "config");
+        const fs::path unit = tree.base / "config" / "unit";
+        std::ofstream(unit) << "m";
+        struct stat before {};
+        ASSERT_EQ(stat(unit.c_str(), &before), 0);
 
-    const ChildResult r =
-        run_child(kProgram, {"--demo=", "--quit-after=1"}, test_env(tree), seconds(30));
-    ASSERT_TRUE(r.exited);
-    EXPECT_EQ(r.status, 0);
+        std::vector<std::string> live_args = args;
+        live_args.push_back("--sysfs-root=" + tree.root.string());
+        const ChildResult r = run_child(kProgram, live_args, test_env(tree), seconds(30));
+        ASSERT_TRUE(r.exited);
+        EXPECT_EQ(r.status, 0);
 
-    struct stat after {};
-    ASSERT_EQ(stat(unit.c_str(), &after), 0);
-    EXPECT_EQ(after.st_ino, before.st_ino);
-    EXPECT_EQ(after.st_size, 1);
-    EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
-    EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
-    EXPECT_EQ(std::distance(fs::directory_iterator(tree.base / "config"),
-                            fs::directory_iterator()),
-              1);
+        struct stat after {};
+        ASSERT_EQ(stat(unit.c_str(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_size, 1);
+        EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+        EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+        EXPECT_EQ(std::distance(fs::directory_iterator(tree.base / "config"),
+                                fs::directory_iterator()),
+                  1);
+    }
 }
 
 TEST(ProgramRun, ClosingTheWindowEndsWithStatus0BeforeTheTimer) {
