@@ -1,5 +1,6 @@
 #include "app/child_process.h"
 
+#include <array>
 #include <csignal>
 #include <stdexcept>
 #include <thread>
@@ -12,10 +13,10 @@ namespace {
 
 std::string read_all(int fd) {
     std::string text;
-    char buffer[4096];
+    std::array<char, 4096> buffer{};
     ssize_t n = 0;
-    while ((n = read(fd, buffer, sizeof buffer)) > 0) {
-        text.append(buffer, static_cast<std::size_t>(n));
+    while ((n = read(fd, buffer.data(), buffer.size())) > 0) {
+        text.append(buffer.data(), static_cast<std::size_t>(n));
     }
     return text;
 }

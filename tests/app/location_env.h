@@ -1,23 +1,25 @@
 // location_env.h: sets the three variables that locate the unit file, for one test.
 #pragma once
+#include <array>
 #include <cstdlib>
 #include <optional>
 #include <string>
 
 // Sets the three location variables for one test (nullptr = unset), restores them after.
 struct LocationEnv {
-    static constexpr const char* kNames[3] = {"TAVRINO_CONFIG_HOME", "XDG_CONFIG_HOME", "HOME"};
+    static constexpr std::array<const char*, 3> kNames = {"TAVRINO_CONFIG_HOME",
+                                                         "XDG_CONFIG_HOME", "HOME"};
 
     LocationEnv(const char* own, const char* xdg, const char* home) {
-        const char* values[] = {own, xdg, home};
-        for (int i = 0; i < 3; ++i) {
+        const std::array<const char*, 3> values = {own, xdg, home};
+        for (std::size_t i = 0; i < kNames.size(); ++i) {
             const char* old = std::getenv(kNames[i]);
             saved[i] = old != nullptr ? std::optional<std::string>(old) : std::nullopt;
             set(kNames[i], values[i]);
         }
     }
     ~LocationEnv() {
-        for (int i = 0; i < 3; ++i) {
+        for (std::size_t i = 0; i < kNames.size(); ++i) {
             set(kNames[i], saved[i] ? saved[i]->c_str() : nullptr);
         }
     }
@@ -31,5 +33,5 @@ struct LocationEnv {
             unsetenv(name);
         }
     }
-    std::optional<std::string> saved[3];
+    std::array<std::optional<std::string>, 3> saved;
 };

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -64,7 +65,7 @@ TEST(UnitFilePath, FirstAbsoluteVariableDecides) {
         const char* home;
         const char* expected;
     };
-    const Case cases[] = {
+    const std::vector<Case> cases = {
         {"/own", "/xdg", "/home/u", "/own/unit"},
         {"/own/", "/xdg", "/home/u", "/own//unit"},  // used as it is
         {"", "/xdg", "/home/u", "/xdg/tavrino/unit"},
@@ -91,7 +92,7 @@ TEST(ReadUnitFile, OnlyASingleWOrMByteCounts) {
         std::string bytes;
         std::optional<char> expected;
     };
-    const Case cases[] = {
+    const std::vector<Case> cases = {
         {"W", 'W'},           {"m", 'm'},           {"", std::nullopt},
         {"w", std::nullopt},  {"M", std::nullopt},  {"m\n", std::nullopt},
         {"W\n", std::nullopt}, {"Wm", std::nullopt}, {std::string(1, '\0'), std::nullopt},
@@ -166,8 +167,8 @@ TEST(SaveUnitFile, SameUnitWritesNothing) {
     const fs::path path = tree.base / "unit";
     write_file(path, "W");
     // An old time, so any rewrite would show even on a coarse clock.
-    const timespec old_times[2] = {{1000000000, 0}, {1000000000, 0}};
-    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), old_times, 0), 0);
+    const std::array<timespec, 2> old_times = {{{1000000000, 0}, {1000000000, 0}}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), old_times.data(), 0), 0);
     struct stat before {};
     ASSERT_EQ(stat(path.c_str(), &before), 0);
 
@@ -189,7 +190,7 @@ TEST(SaveUnitFile, FailuresLeaveNoTemporaryFile) {
         const char* left_alone;  // relative to base: must still hold "x"; nullptr = none
     };
     const std::string pid = std::to_string(getpid());
-    const Case cases[] = {
+    const std::vector<Case> cases = {
         {"no location at all",
          [](const fs::path&, std::string&) {
              return std::vector<const char*>{nullptr, nullptr, nullptr};
@@ -260,7 +261,7 @@ TEST(ChooseUnit, OptionWinsAndDemoIgnoresTheFile) {
         bool demo;
         CapacityUnit expected;
     };
-    const Case cases[] = {
+    const std::vector<Case> cases = {
         {false, CapacityUnit::Wh, false, CapacityUnit::mAh},  // the file's 'm'
         {false, CapacityUnit::Wh, true, CapacityUnit::Wh},
         {true, CapacityUnit::Wh, false, CapacityUnit::Wh},

@@ -141,7 +141,7 @@ TEST(MainWindow, PlaceholdersTitleAndCaptionInEveryStartState) {
         int unit_index;
         const char* unit_text;
     };
-    const Case cases[] = {
+    const std::vector<Case> cases = {
         {CapacityUnit::Wh, false, "Tavrino", "Updates every 2 s", 0, "Wh"},
         {CapacityUnit::mAh, false, "Tavrino", "Updates every 2 s", 1, "mAh"},
         {CapacityUnit::Wh, true, "Tavrino · Sample data", "Sample data", 0, "Wh"},
@@ -166,7 +166,7 @@ TEST(MainWindow, PlaceholdersTitleAndCaptionInEveryStartState) {
         EXPECT_EQ(gtk_tree_model_iter_n_children(gtk_combo_box_get_model(combo), nullptr), 2);
 
         // The placeholders do not follow the unit until the first snapshot.
-        const std::pair<GtkWidget*, const char*> texts[] = {
+        const std::vector<std::pair<GtkWidget*, const char*>> texts = {
             {s.heading_label, "Battery drain"},
             {s.rate_label, "— W"},
             {s.status_label, "Reading battery…"},
@@ -199,7 +199,7 @@ TEST(MainWindow, AccessibleNamesTooltipsAndToggles) {
         const char* accessible;
         const char* tooltip;  // "(none)": no tooltip
     };
-    const Case cases[] = {
+    const std::vector<Case> cases = {
         {s.unit_combo, "Capacity units", "(none)"},
         {s.battery_combo, "Battery", "(none)"},
         {s.charge_bar, "Battery charge", "(none)"},
@@ -225,7 +225,7 @@ TEST(MainWindow, AccessibleNamesTooltipsAndToggles) {
 TEST(MainWindow, StyleClassesAlignmentAndWrapping) {
     const BuiltWindow built(CapacityUnit::Wh);
     const AppState& s = built.state;
-    const std::pair<GtkWidget*, const char*> classes[] = {
+    const std::vector<std::pair<GtkWidget*, const char*>> classes = {
         {s.rate_label, "tavrino-rate"},         {s.compact_rate_label, "tavrino-mini"},
         {s.heading_label, "tavrino-heading"},   {s.battery_label, "tavrino-heading"},
         {s.compact_page, "tavrino-compact"},    {s.charge_bar, "tavrino-progress"},
@@ -246,7 +246,7 @@ TEST(MainWindow, StyleClassesAlignmentAndWrapping) {
 
     // Grid rows: a dim caption at the left, the value right-aligned beside it.
     GtkWidget* grid = gtk_widget_get_parent(s.remaining_value);
-    const std::pair<const char*, GtkWidget*> rows[] = {
+    const std::vector<std::pair<const char*, GtkWidget*>> rows = {
         {"Remaining", s.remaining_value},         {"Full charge", s.full_charge_value},
         {"Design capacity", s.design_capacity_value}, {"Battery health", s.health_value},
         {"Voltage", s.voltage_value},
