@@ -138,20 +138,6 @@ TEST(SaveUnitFile, CreatesDirectoriesAndOneByteFileWithPrivateModes) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 }
 
-TEST(SaveUnitFile, UsesTheXdgAndHomeLocations) {
-    const FixtureTree tree;
-    {
-        const LocationEnv env("relative", (tree.base / "xdg").c_str(), nullptr);
-        ASSERT_TRUE(save_unit_file(CapacityUnit::mAh));
-        EXPECT_EQ(file_bytes(tree.base / "xdg/tavrino/unit"), "m");
-    }
-    {
-        const LocationEnv env(nullptr, "", (tree.base / "home").c_str());
-        ASSERT_TRUE(save_unit_file(CapacityUnit::Wh));
-        EXPECT_EQ(file_bytes(tree.base / "home/.config/tavrino/unit"), "W");
-    }
-}
-
 TEST(SaveUnitFile, RewritesAMalformedFileAsOneByte) {
     const FixtureTree tree;
     const LocationEnv env(tree.base.c_str(), nullptr, nullptr);
