@@ -241,6 +241,8 @@ void connect_signals(AppState& state) {
 
 }  // namespace
 
+const char* main_window_style_sheet() { return kStyleSheet; }
+
 void build_main_window(AppState& state) {
     install_style_sheet();
 
