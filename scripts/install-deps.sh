@@ -7,7 +7,7 @@ set -euo pipefail
 
 run_packages=(build-essential cmake pkg-config libgtk-3-dev)
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth openbox xdotool wmctrl
-               x11-utils)
+               x11-utils weston)
 
 case "${1:-run}" in
     run) wanted=("${run_packages[@]}") ;;
