@@ -38,6 +38,8 @@ void toggle_view_mode(AppState* state) {
             state->expanded_height = height;
         }
         gtk_stack_set_visible_child_name(GTK_STACK(state->stack), "compact");
+        // The shrink waits for an idle, so that a switch straight back (Ctrl+M typed twice)
+        // cancels it before the window has changed size at all.
         state->compact_resize_source = g_idle_add(compact_resize_idle, state);
     } else {
         gtk_stack_set_visible_child_name(GTK_STACK(state->stack), "expanded");
@@ -56,8 +58,6 @@ gboolean compact_resize_idle(gpointer data) {
     if (state->window_destroyed || !state->compact) {
         return FALSE;
     }
-    // The shrink waits for an idle so that the stack has switched pages first; shrinking
-    // while the expanded page still asks for its size would be clamped to it.
     state->compact_shrink_pending = true;
     GtkWindow* window = GTK_WINDOW(state->window);
     gtk_window_set_resizable(window, TRUE);
