@@ -1,5 +1,7 @@
 #include "presentation/shown_window.h"
 
+#include <memory>
+
 #include "app/lifecycle.h"
 #include "presentation/main_window.h"
 
@@ -31,6 +33,8 @@ void drain_idles() {
 
 void ShownWindow::SetUp() {
     init_app_state(state);
+    // As at start-up: resuming the reader asks this cache for a rescan.
+    state.supply_cache = std::make_unique<SupplyCache>();
     state.demo_mode = true;
     build_main_window(state);
     // Mapped for real: the X server (and a window manager, if one runs) has shown it.
