@@ -19,9 +19,6 @@ using KeepAboveTest = ShownWindow;
 
 constexpr const char* kOnTooltip = "Stop keeping this window on top (Ctrl+T)";
 constexpr const char* kOffTooltip = "Keep this window on top (Ctrl+T)";
-constexpr const char* kWaylandTooltip =
-    "Use your desktop's window menu to enable Always on Top. Native Wayland does not let "
-    "this app set it.";
 
 bool active(GtkWidget* toggle) {
     return gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(toggle)) != FALSE;
@@ -75,8 +72,6 @@ void window_manager_sets_above(const AppState& state, bool on) {
                SubstructureRedirectMask | SubstructureNotifyMask, &event);
     XFlush(xdisplay);
 }
-
-TEST_F(KeepAboveTest, StartsOffWithTheOffTooltip) { expect_pins(state, false); }
 
 TEST_F(KeepAboveTest, EitherToggleMovesTheOtherAndBothTooltips) {
     gtk_button_clicked(GTK_BUTTON(state.compact_pin_toggle));
@@ -133,21 +128,6 @@ TEST_F(KeepAboveTest, KeepAboveSetByTheWindowManagerMovesThePins) {
     window_manager_sets_above(state, false);
     EXPECT_TRUE(pump_until([&] { return !state.keep_above; }));
     expect_pins(state, false);
-}
-
-TEST_F(KeepAboveTest, UnderWaylandTheTogglesAskForNothing) {
-    state.wayland = true;
-    sync_keep_above_widgets(&state, false);
-    EXPECT_EQ(tooltip(state.pin_toggle), kWaylandTooltip);
-    EXPECT_EQ(tooltip(state.compact_pin_toggle), kWaylandTooltip);
-
-    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(state.pin_toggle), TRUE);
-    EXPECT_FALSE(state.keep_above);
-    EXPECT_FALSE(active(state.compact_pin_toggle));
-    // The desktop may still change the state; the toggles follow with the same tooltip.
-    send_window_state(state, GDK_WINDOW_STATE_ABOVE, GDK_WINDOW_STATE_ABOVE);
-    EXPECT_TRUE(active(state.compact_pin_toggle));
-    EXPECT_EQ(tooltip(state.compact_pin_toggle), kWaylandTooltip);
 }
 
 }  // namespace

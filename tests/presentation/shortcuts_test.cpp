@@ -77,13 +77,4 @@ TEST_F(ShortcutsTest, OtherKeysGoOn) {
     }
 }
 
-TEST_F(ShortcutsTest, UnderWaylandControlTIsNotHandled) {
-    state.wayland = true;
-    EXPECT_FALSE(press(state, GDK_KEY_t, GDK_CONTROL_MASK));
-    EXPECT_FALSE(state.keep_above);
-    EXPECT_FALSE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(state.pin_toggle)));
-    EXPECT_TRUE(press(state, GDK_KEY_m, GDK_CONTROL_MASK));
-    EXPECT_TRUE(state.compact);
-}
-
 }  // namespace

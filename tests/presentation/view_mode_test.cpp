@@ -149,13 +149,4 @@ TEST_F(ViewModeTest, ShrinkIdleDoesNothingOnceTheModeOrTheWindowIsGone) {
     state.window_destroyed = false;
 }
 
-TEST_F(ViewModeTest, ModeButtonsSwitchPages) {
-    gtk_button_clicked(GTK_BUTTON(state.collapse_button));
-    EXPECT_TRUE(state.compact);
-    EXPECT_STREQ(visible_page(state), "compact");
-    gtk_button_clicked(GTK_BUTTON(state.expand_button));
-    EXPECT_FALSE(state.compact);
-    EXPECT_STREQ(visible_page(state), "expanded");
-}
-
 }  // namespace

@@ -30,6 +30,15 @@ TEST_F(WaylandPinsTest, PinsAreInsensitiveAndPointToTheDesktop) {
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(state.compact_pin_toggle), TRUE);
     EXPECT_FALSE(state.keep_above);
     EXPECT_FALSE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(state.pin_toggle)));
+
+    // The desktop may still change the state; the toggles follow, with the same tooltip.
+    GdkEventWindowState event{};
+    event.type = GDK_WINDOW_STATE;
+    event.changed_mask = GDK_WINDOW_STATE_ABOVE;
+    event.new_window_state = GDK_WINDOW_STATE_ABOVE;
+    on_window_state_event(state.window, &event, &state);
+    EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(state.pin_toggle)));
+    EXPECT_EQ(tooltip(state.compact_pin_toggle), kWaylandTooltip);
 }
 
 TEST_F(WaylandPinsTest, ControlTIsLeftToOthersAndControlMStillSwitches) {
