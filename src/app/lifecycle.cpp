@@ -13,16 +13,6 @@
 
 namespace {
 
-CapacityUnit choose_unit(const StartupSettings& settings) {
-    if (settings.unit_given) {
-        return settings.unit_option;  // wins for this run and is never saved
-    }
-    if (settings.demo_given) {
-        return CapacityUnit::Wh;  // demo runs neither read nor write the unit file
-    }
-    return read_unit_file(unit_file_path()) == 'm' ? CapacityUnit::mAh : CapacityUnit::Wh;
-}
-
 void apply_theme(const std::string& theme) {
     if (theme != "dark" && theme != "light") {
         return;
@@ -32,6 +22,12 @@ void apply_theme(const std::string& theme) {
 }
 
 }  // namespace
+
+void set_default_gdk_gl() {
+    // Software rendering: a battery monitor has no use for an OpenGL context. A value the
+    // user set stays.
+    g_setenv("GDK_GL", "disable", FALSE);
+}
 
 void on_window_destroy(GtkWidget* /*widget*/, gpointer data) {
     auto* state = static_cast<AppState*>(data);
@@ -62,8 +58,8 @@ int run_program(int argc, char** argv) {
     }
     const StartupSettings& settings = parsed.settings;
 
-    // Software rendering: a battery monitor has no use for an OpenGL context.
-    g_setenv("GDK_GL", "disable", FALSE);
+    set_default_gdk_gl();
+    // X11 first: on a desktop offering both, the program runs as an X11 client.
     gdk_set_allowed_backends("x11,wayland");
     if (!gtk_init_check(nullptr, nullptr)) {
         std::fputs("Tavrino needs a graphical Linux desktop (X11 or Wayland).\n", stderr);

@@ -6,6 +6,9 @@
 // Returns the process exit status.
 int run_program(int argc, char** argv);
 
+// Before GTK is initialised: GDK_GL=disable unless the variable is already set.
+void set_default_gdk_gl();
+
 // "destroy" of the window: the only caller of gtk_main_quit.
 void on_window_destroy(GtkWidget* widget, gpointer state);
 // The one-shot --quit-after= timer.

@@ -2,5 +2,9 @@
 #pragma once
 #include <gtk/gtk.h>
 
-// "changed" of unit_combo.
-void on_unit_changed(GtkComboBox* combo, gpointer state);
+// Shown in unit_error_label while the last save failed.
+inline constexpr const char* kUnitNotSavedMessage = "The unit could not be saved for next time.";
+
+// "changed" of unit_combo; data is the AppState. The new unit is in force whether or not it
+// could be saved; demo runs never save it.
+void on_unit_changed(GtkComboBox* combo, gpointer data);

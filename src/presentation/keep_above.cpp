@@ -1,5 +1,6 @@
 #include "presentation/keep_above.h"
 
+#include "acquisition/reader_thread.h"
 #include "app/app_state.h"
 #include "presentation/widget_updates.h"
 
@@ -29,9 +30,24 @@ void sync_keep_above_widgets(AppState* state, bool on) {
     set_tooltip_text(state->compact_pin_toggle, tooltip);
 }
 
-void on_pin_toggled(GtkToggleButton* /*toggle*/, gpointer /*state*/) {}
+void on_pin_toggled(GtkToggleButton* toggle, gpointer data) {
+    auto* state = static_cast<AppState*>(data);
+    if (state->syncing_widgets || state->wayland) {
+        return;
+    }
+    const bool on = gtk_toggle_button_get_active(toggle) != FALSE;
+    gtk_window_set_keep_above(GTK_WINDOW(state->window), on);
+    sync_keep_above_widgets(state, on);
+}
 
-gboolean on_window_state_event(GtkWidget* /*widget*/, GdkEventWindowState* /*event*/,
-                               gpointer /*state*/) {
+gboolean on_window_state_event(GtkWidget* /*widget*/, GdkEventWindowState* event,
+                               gpointer data) {
+    auto* state = static_cast<AppState*>(data);
+    if ((event->changed_mask & GDK_WINDOW_STATE_ICONIFIED) != 0) {
+        set_paused(state, (event->new_window_state & GDK_WINDOW_STATE_ICONIFIED) != 0);
+    }
+    if ((event->changed_mask & GDK_WINDOW_STATE_ABOVE) != 0) {
+        sync_keep_above_widgets(state, (event->new_window_state & GDK_WINDOW_STATE_ABOVE) != 0);
+    }
     return FALSE;
 }

@@ -7,6 +7,7 @@
 #include "app/lifecycle.h"
 #include "app/unit_change.h"
 #include "presentation/keep_above.h"
+#include "presentation/keep_above_watch.h"
 #include "presentation/shortcuts.h"
 #include "presentation/snapshot_application.h"
 #include "presentation/view_mode.h"
@@ -241,6 +242,8 @@ void connect_signals(AppState& state) {
 
 }  // namespace
 
+const char* main_window_style_sheet() { return kStyleSheet; }
+
 void build_main_window(AppState& state) {
     install_style_sheet();
 
@@ -272,6 +275,7 @@ void build_main_window(AppState& state) {
     }
 
     gtk_widget_show_all(state.window);
+    watch_keep_above(&state);  // needs the realized window
     gtk_widget_hide(state.battery_combo);
     gtk_widget_hide(state.unit_error_label);
 }

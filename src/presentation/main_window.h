@@ -7,3 +7,6 @@ struct AppState;
 // signal and shows the window on the expanded page. UI thread, once, before the reader
 // thread starts; state.unit and state.demo_mode must have their final values.
 void build_main_window(AppState& state);
+
+// The program's style sheet, one line of CSS, as the window installs it.
+const char* main_window_style_sheet();
