@@ -22,6 +22,14 @@ std::string lower_ascii(std::string_view key) {
     return lowered;
 }
 
+std::string file_in(const std::filesystem::path& dir, std::string_view name) {
+    std::string path = dir.native();
+    path.reserve(path.size() + 1 + name.size());
+    path += '/';
+    path += name;
+    return path;
+}
+
 void parse_uevent_line(std::string_view line, AttributeMap& map) {
     if (line.size() > kMaxLineBytes || !line.starts_with(kUeventPrefix)) {
         return;
@@ -50,7 +58,7 @@ std::string_view trim_value(std::string_view text) {
 
 AttributeMap read_attributes(const std::filesystem::path& supply_dir) {
     AttributeMap map;
-    const BoundedRead file = read_regular_file(supply_dir / "uevent");
+    const BoundedRead file = read_regular_file(file_in(supply_dir, "uevent"));
     std::string_view rest = file.bytes;
     if (file.truncated) {
         // The line cut by the read limit is incomplete: its value would be wrong.
@@ -70,22 +78,22 @@ AttributeMap read_attributes(const std::filesystem::path& supply_dir) {
 }
 
 const std::string& read_text(AttributeMap& map, const std::filesystem::path& supply_dir,
-                             const std::string& name) {
+                             std::string_view name) {
     if (const auto found = map.find(name); found != map.end()) {
         return found->second;
     }
     // The first line and its LF fit in kMaxLineBytes + 1 bytes; reading more cannot help.
-    const BoundedRead file = read_regular_file(supply_dir / name, kMaxLineBytes + 1);
+    const BoundedRead file = read_regular_file(file_in(supply_dir, name), kMaxLineBytes + 1);
     std::string_view line = file.bytes;
     line = line.substr(0, line.find('\n'));
     if (line.size() > kMaxLineBytes) {
         line = {};
     }
-    return map.emplace(name, trim_value(line)).first->second;
+    return map.emplace(std::string(name), trim_value(line)).first->second;
 }
 
 OptionalNumber read_integer(AttributeMap& map, const std::filesystem::path& supply_dir,
-                            const std::string& name) {
+                            std::string_view name) {
     const std::string& text = read_text(map, supply_dir, name);
     if (text.empty()) {
         return OptionalNumber::absent();
@@ -101,7 +109,7 @@ OptionalNumber read_integer(AttributeMap& map, const std::filesystem::path& supp
 }
 
 OptionalNumber read_scaled(AttributeMap& map, const std::filesystem::path& supply_dir,
-                           const std::string& name, bool zero_allowed, double divisor) {
+                           std::string_view name, bool zero_allowed, double divisor) {
     const OptionalNumber raw = read_integer(map, supply_dir, name);
     if (!raw.present || raw.value < 0 || (raw.value == 0 && !zero_allowed)) {
         return OptionalNumber::absent();

@@ -34,7 +34,7 @@ std::size_t read_some(int fd, std::string& bytes, std::size_t filled) {
 
 } // namespace
 
-BoundedRead read_regular_file(const std::filesystem::path& path, std::size_t limit) {
+BoundedRead read_regular_file(const std::string& path, std::size_t limit) {
     BoundedRead result;
     // O_NONBLOCK: opening a FIFO with no writer would otherwise wait forever. O_NOCTTY: a
     // terminal named like an attribute must not become our controlling terminal.

@@ -1,7 +1,6 @@
 // bounded_file.h: reads a small regular file without blocking and without reading forever.
 #pragma once
 #include <cstddef>
-#include <filesystem>
 #include <string>
 
 // Well above a sysfs page (4 KiB): a file that never ends, such as a link to a huge file,
@@ -17,5 +16,6 @@ struct BoundedRead {
 // Reads at most `limit` bytes of the file. Anything that is not a regular file once opened
 // (a FIFO, a device, a directory, a socket) reads as not opened: the open never blocks and
 // nothing is read from it. A read error ends the read and keeps what came before it.
-BoundedRead read_regular_file(const std::filesystem::path& path,
-                              std::size_t limit = kMaxFileBytes);
+// Takes the path as plain text: it is read for every supply on every pass, and building a
+// std::filesystem::path per file costs more than the read itself.
+BoundedRead read_regular_file(const std::string& path, std::size_t limit = kMaxFileBytes);

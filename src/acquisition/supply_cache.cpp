@@ -60,6 +60,7 @@ BatterySnapshot run_live_pass(SupplyCache& cache, const SteadyClockNow& now) {
     }
 
     bool adapter_online = false;
+    snapshot.readings.reserve(cache.supplies.size());
     for (const SupplyEntry& entry : cache.supplies) {
         if (!still_a_directory(entry.path)) {
             cache.rescan_requested.store(true);
