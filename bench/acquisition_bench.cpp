@@ -82,8 +82,7 @@ void BM_RawLoop(benchmark::State& state) {
             struct stat st {};
             benchmark::DoNotOptimize(::stat(supplies[i].c_str(), &st));
             const int fd = ::open(uevents[i].c_str(), O_RDONLY | O_CLOEXEC);
-            ssize_t got = 0;
-            while ((got = ::read(fd, buffer.data(), buffer.size())) > 0) {
+            while (::read(fd, buffer.data(), buffer.size()) > 0) {
                 benchmark::DoNotOptimize(buffer.data());
             }
             ::close(fd);

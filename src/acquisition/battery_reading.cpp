@@ -1,5 +1,6 @@
 #include "acquisition/battery_reading.h"
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 
@@ -17,7 +18,7 @@ struct ScaledQuantity {
 };
 
 // Read in this order; a zero full, design or voltage figure means "not known".
-constexpr ScaledQuantity kScaledQuantities[] = {
+constexpr std::array<ScaledQuantity, 7> kScaledQuantities = {{
     {"voltage_now", false, kMicro, &BatteryReading::voltage_v},
     {"energy_now", true, kMicro, &BatteryReading::energy_now_wh},
     {"energy_full", false, kMicro, &BatteryReading::energy_full_wh},
@@ -25,7 +26,7 @@ constexpr ScaledQuantity kScaledQuantities[] = {
     {"charge_now", true, kMilli, &BatteryReading::charge_now_mah},
     {"charge_full", false, kMilli, &BatteryReading::charge_full_mah},
     {"charge_full_design", false, kMilli, &BatteryReading::charge_full_design_mah},
-};
+}};
 
 // Live cycle counts lie strictly between 0 (never reported) and UINT32_MAX (a driver's
 // "unknown" filler).

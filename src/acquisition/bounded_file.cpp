@@ -9,12 +9,15 @@
 namespace {
 
 // Closes the descriptor on every way out.
-struct FdCloser {
-    int fd;
-    explicit FdCloser(int descriptor) : fd(descriptor) {}
+class FdCloser {
+  public:
+    explicit FdCloser(int fd) : fd_(fd) {}
     FdCloser(const FdCloser&) = delete;
     FdCloser& operator=(const FdCloser&) = delete;
-    ~FdCloser() { ::close(fd); }
+    ~FdCloser() { ::close(fd_); }
+
+  private:
+    int fd_;
 };
 
 constexpr std::size_t kFirstChunk = 4096;  // one sysfs page: a uevent file fits in one read

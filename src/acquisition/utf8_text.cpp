@@ -10,5 +10,5 @@ std::string make_valid_utf8(std::string_view text) {
         return std::string(text);
     }
     g_autofree gchar* valid = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));
-    return std::string(valid);
+    return {valid};
 }

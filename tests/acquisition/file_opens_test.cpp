@@ -31,7 +31,7 @@ class OpenCounter {
 
     std::map<std::string, int> drain() {
         std::map<std::string, int> counts;
-        alignas(inotify_event) std::array<char, 64 * 1024> buffer{};
+        alignas(inotify_event) std::array<char, std::size_t{64} * 1024> buffer{};
         for (;;) {
             const ssize_t got = ::read(fd_, buffer.data(), buffer.size());
             if (got <= 0) {

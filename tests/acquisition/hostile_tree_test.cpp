@@ -126,11 +126,16 @@ TEST(HostileTree, EndlessUeventIsCutAndItsLastLineDropped) {
     const std::filesystem::path device = tree.add_supply("BAT0", {});
     std::string content = "POWER_SUPPLY_TYPE=Battery\nPOWER_SUPPLY_STATUS=Charging\n";
     const std::string filler = "POWER_SUPPLY_FILLER=0123456789\n";
-    while (content.size() < kMaxFileBytes - 10) {
+    // The capacity line straddles the limit: only "POWER_SUPPLY_CAPACITY=1" of it is read,
+    // which must not pass for a capacity of 1 %.
+    const std::string straddling = "POWER_SUPPLY_CAPACITY=100\n";
+    const std::size_t cut_at = kMaxFileBytes - std::string("POWER_SUPPLY_CAPACITY=1").size();
+    while (content.size() + filler.size() <= cut_at) {
         content += filler;
     }
-    // This line straddles the limit: only its first bytes would be read.
-    content += "POWER_SUPPLY_CAPACITY=100\n";
+    content += std::string(cut_at - content.size() - 1, 'x') + "\n";
+    ASSERT_EQ(content.size(), cut_at);
+    content += straddling;
     content += "POWER_SUPPLY_VOLTAGE_NOW=12000000\n";
     write_fixture_file(device / "uevent", content);
 

@@ -24,7 +24,7 @@ FixtureTree::~FixtureTree() {
 std::filesystem::path FixtureTree::add_supply(const std::string& name,
                                               const FixtureAttributes& uevent,
                                               const FixtureAttributes& files) const {
-    const std::filesystem::path device = base / "devices" / name;
+    std::filesystem::path device = base / "devices" / name;
     std::filesystem::create_directories(device);
     std::string lines;
     for (const auto& [attribute, value] : uevent) {
@@ -34,7 +34,7 @@ std::filesystem::path FixtureTree::add_supply(const std::string& name,
                 c = static_cast<char>(c - 'a' + 'A');
             }
         }
-        lines += "POWER_SUPPLY_" + key + "=" + value + "\n";
+        lines.append("POWER_SUPPLY_").append(key).append("=").append(value).append("\n");
     }
     write_fixture_file(device / "uevent", lines);
     for (const auto& [attribute, value] : files) {
