@@ -25,7 +25,8 @@ std::string_view trim_value(std::string_view text);
 AttributeMap read_attributes(const std::filesystem::path& supply_dir);
 
 // The attribute's trimmed text: from the map, else from the first line of the file of that
-// name in supply_dir (empty when missing, unreadable or over kMaxLineBytes).
+// name in supply_dir (empty when missing, unreadable or over kMaxLineBytes). The reference
+// points into the map and lives as long as the map.
 const std::string& read_text(AttributeMap& map, const std::filesystem::path& supply_dir,
                              std::string_view name);
 
