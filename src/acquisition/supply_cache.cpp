@@ -1,11 +1,13 @@
 #include "acquisition/supply_cache.h"
 
+#include <stdexcept>
 #include <system_error>
 #include <utility>
 
 #include "acquisition/attribute_map.h"
 #include "acquisition/battery_reading.h"
 #include "acquisition/supply_scan.h"
+#include "acquisition/utf8_text.h"
 
 namespace {
 
@@ -20,6 +22,10 @@ bool rescan(SupplyCache& cache, const SteadyClockNow& now, BatterySnapshot& snap
     ScanResult scan;
     try {
         scan = scan_supplies(cache.root, snapshot);
+    } catch (const std::filesystem::filesystem_error& failure) {
+        cache.rescan_requested.store(true);
+        // Its text names the root, which need not be valid UTF-8, and it reaches the window.
+        throw std::runtime_error(make_valid_utf8(failure.what()));
     } catch (...) {
         cache.rescan_requested.store(true);
         throw;

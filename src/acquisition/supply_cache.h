@@ -31,7 +31,8 @@ struct SupplyCache {
 using SteadyClockNow = std::function<std::chrono::steady_clock::time_point()>;
 
 // One whole live pass: rescans the root when asked or every 30 s, then reads every cached
-// supply. Runs on the reader thread with no lock held. May throw when the listing of the
-// root breaks halfway; the cached list is then kept and a rescan requested.
+// supply. Runs on the reader thread with no lock held. Throws std::runtime_error (its text
+// valid UTF-8) when the listing of the root breaks halfway; the cached list is then kept and
+// a rescan requested.
 BatterySnapshot run_live_pass(SupplyCache& cache);
 BatterySnapshot run_live_pass(SupplyCache& cache, const SteadyClockNow& now);
