@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,12 @@ struct SupplyCache {
     std::chrono::steady_clock::time_point last_scan{};  // end of the last successful scan
 };
 
+// Reads the steady clock. The reader passes the real clock; tests move time without sleeping.
+using SteadyClockNow = std::function<std::chrono::steady_clock::time_point()>;
+
 // One whole live pass: rescans the root when asked or every 30 s, then reads every cached
-// supply. Runs on the reader thread with no lock held.
+// supply. Runs on the reader thread with no lock held. Throws std::runtime_error (its text
+// valid UTF-8) when the listing of the root breaks halfway; the cached list is then kept and
+// a rescan requested.
 BatterySnapshot run_live_pass(SupplyCache& cache);
+BatterySnapshot run_live_pass(SupplyCache& cache, const SteadyClockNow& now);

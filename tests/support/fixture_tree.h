@@ -2,6 +2,13 @@
 // kernel lays them out.
 #pragma once
 #include <filesystem>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+// Attribute name (lower case, as in the file names) and value, in the order given.
+using FixtureAttributes = std::vector<std::pair<std::string, std::string>>;
 
 // A fresh directory, removed with everything in it when the object goes out of scope.
 struct FixtureTree {
@@ -10,6 +17,18 @@ struct FixtureTree {
     FixtureTree(const FixtureTree&) = delete;
     FixtureTree& operator=(const FixtureTree&) = delete;
 
+    // Lays a supply out as the kernel does: a device directory base/devices/NAME holding
+    // `uevent` with one POWER_SUPPLY_<NAME IN CAPITALS>=value line per `uevent` attribute,
+    // and one file (value plus LF) per `files` attribute; root/NAME is a relative symbolic
+    // link to it. Returns the device directory.
+    std::filesystem::path add_supply(const std::string& name, const FixtureAttributes& uevent,
+                                     const FixtureAttributes& files = {}) const;
+    // Removes the link and the device directory.
+    void remove_supply(const std::string& name) const;
+
     std::filesystem::path base;  // the temporary directory
     std::filesystem::path root;  // base/power_supply: point a SupplyCache here
 };
+
+// Creates or replaces a file holding exactly these bytes; throws on failure.
+void write_fixture_file(const std::filesystem::path& path, std::string_view bytes);

@@ -1,0 +1,91 @@
+#include "acquisition/supply_scan.h"
+
+#include <algorithm>
+#include <string>
+#include <system_error>
+#include <utility>
+
+#include <glib.h>
+
+#include "acquisition/attribute_map.h"
+#include "acquisition/supply_class.h"
+#include "acquisition/utf8_text.h"
+
+namespace {
+
+// Follows symbolic links: a supply is usually a link to its device's directory.
+// Sets error when the type was not in the listing and asking for it failed (a dangling link,
+// a link loop, a permission problem).
+bool lists_a_directory(const std::filesystem::directory_entry& entry, std::error_code& error) {
+    return entry.is_directory(error);
+}
+
+SupplyEntry make_entry(const std::filesystem::path& path, SupplyClass supply_class,
+                       AttributeMap& map) {
+    SupplyEntry entry;
+    entry.path = path;
+    entry.name = make_valid_utf8(path.filename().native());
+    entry.is_battery = supply_class == SupplyClass::Battery;
+    if (!entry.is_battery) {
+        return entry;
+    }
+    entry.display_name = make_valid_utf8(read_text(map, path, "model_name"));
+    if (entry.display_name.empty()) {
+        entry.display_name = entry.name;
+    }
+    entry.manufacturer = make_valid_utf8(read_text(map, path, "manufacturer"));
+    const std::string& technology = read_text(map, path, "technology");
+    if (technology != "Unknown") {
+        entry.technology = make_valid_utf8(technology);
+    }
+    return entry;
+}
+
+} // namespace
+
+ScanResult scan_supplies(const std::filesystem::path& root, BatterySnapshot& snapshot) {
+    ScanResult result;
+    std::error_code error;
+    std::filesystem::directory_iterator listing(root, error);
+    if (error) {
+        // g_strerror is strerror's text in UTF-8, and safe on the reader thread.
+        snapshot.error_message =
+            make_valid_utf8(std::string(kRootUnreadablePrefix) + g_strerror(error.value()));
+        return result;
+    }
+    result.listed = true;
+
+    // Advancing with ++ throws on failure: a listing that breaks halfway must not pass for
+    // a complete one.
+    for (; listing != std::filesystem::directory_iterator(); ++listing) {
+        const std::filesystem::directory_entry& dir_entry = *listing;
+        std::error_code status_error;
+        if (!lists_a_directory(dir_entry, status_error)) {
+            if (status_error) {
+                snapshot.error_message = kSupplyUnreadableMessage;
+            }
+            continue;
+        }
+        const std::filesystem::path& path = dir_entry.path();
+        AttributeMap map = read_attributes(path);
+        const std::string& type = read_text(map, path, "type");
+        if (type.empty()) {
+            snapshot.error_message = kSupplyUnreadableMessage;
+            result.rescan_wanted = true;
+            continue;
+        }
+        const SupplyClass supply_class = classify_supply_type(type);
+        if (supply_class == SupplyClass::Ignored) {
+            continue;
+        }
+        // A peripheral's own battery or supply (a wireless mouse) is not the system's.
+        if (read_text(map, path, "scope") == "Device") {
+            continue;
+        }
+        result.supplies.push_back(make_entry(path, supply_class, map));
+    }
+
+    std::sort(result.supplies.begin(), result.supplies.end(),
+              [](const SupplyEntry& a, const SupplyEntry& b) { return a.name < b.name; });
+    return result;
+}

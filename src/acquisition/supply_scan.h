@@ -1,0 +1,24 @@
+// supply_scan.h: discovery of the power supplies under the power-supply root.
+#pragma once
+#include <filesystem>
+#include <vector>
+
+#include "acquisition/battery_snapshot.h"
+#include "acquisition/supply_cache.h"
+
+inline constexpr const char* kRootUnreadablePrefix =
+    "The Linux battery interface could not be read: ";
+inline constexpr const char* kSupplyUnreadableMessage =
+    "Some Linux power supply information could not be read. Retrying automatically.";
+
+struct ScanResult {
+    bool listed = false;               // the root could be listed
+    bool rescan_wanted = false;        // a supply's type could not be read
+    std::vector<SupplyEntry> supplies;  // kept batteries and adapters, byte-wise by name
+};
+
+// Lists root once and keeps the system batteries and adapters, reading each battery's
+// identity strings (made valid UTF-8) now rather than on every pass. Problems go to the
+// snapshot's error_message. Throws std::filesystem::filesystem_error when the listing fails
+// after it was opened.
+ScanResult scan_supplies(const std::filesystem::path& root, BatterySnapshot& snapshot);
