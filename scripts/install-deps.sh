@@ -9,7 +9,8 @@ set -euo pipefail
 
 run_packages=(build-essential cmake pkg-config libgtk-3-dev)
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth openbox xdotool wmctrl
-               x11-utils weston desktop-file-utils appstream groff-base)
+               x11-utils weston desktop-file-utils appstream groff-base
+               dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0)
 fuzz_packages=(clang libclang-rt-14-dev)
 soak_packages=(xvfb xauth openbox x11-utils imagemagick strace procps)
 

@@ -7,6 +7,7 @@
 
 #include "acquisition/demo_scenarios.h"
 #include "acquisition/supply_cache.h"
+#include "acquisition/utf8_text.h"
 #include "app/app_state.h"
 #include "app/state_lock.h"
 #include "presentation/snapshot_application.h"
@@ -32,11 +33,7 @@ std::string failure_text(const char* what) {
     if (what == nullptr || *what == '\0') {
         return kUnknownFailure;
     }
-    if (g_utf8_validate(what, -1, nullptr)) {
-        return what;
-    }
-    g_autofree gchar* valid = g_utf8_make_valid(what, -1);
-    return valid;
+    return make_valid_utf8(what);
 }
 
 // Only the reader loop catches: whatever escapes a pass becomes the snapshot's message.
