@@ -2,8 +2,8 @@
 # Installs what is missing, builds with warnings as errors, and runs every test: the core
 # tests without a display, the widget and whole-program tests under private Xvfb displays.
 # The suite runs three times: under AddressSanitizer with UndefinedBehaviorSanitizer
-# (build-asan, every test), under ThreadSanitizer (build-tsan, the threading and core
-# tests) and plain (build, last, so the output ends with its summary).
+# (build-asan, every test), under ThreadSanitizer (build-tsan, the threading, core and
+# end-to-end tests) and plain (build, last, so the output ends with its summary).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -28,7 +28,7 @@ ctest --test-dir build-asan --output-on-failure -j "$jobs" || failed+=("address"
 
 configure build-tsan -DTAVRINO_SANITIZE=thread -DTAVRINO_BENCHMARKS=OFF
 cmake --build build-tsan -j "$jobs"
-ctest --test-dir build-tsan --output-on-failure -j "$jobs" -L 'threading|core' ||
+ctest --test-dir build-tsan --output-on-failure -j "$jobs" -L 'threading|core|end-to-end' ||
     failed+=("thread")
 
 if [[ ${#failed[@]} -gt 0 ]]; then
