@@ -1,6 +1,8 @@
 #include "acquisition/supply_scan.h"
 
 #include <algorithm>
+#include <set>
+#include <vector>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -39,6 +41,30 @@ SupplyEntry make_entry(const std::filesystem::path& path, SupplyClass supply_cla
         entry.technology = make_valid_utf8(technology);
     }
     return entry;
+}
+
+// QUIRK: two directory names that differ only in invalid bytes clean up to the same text,
+// and the window tells batteries apart by it; a later twin gets "#2", "#3"... appended.
+void make_names_unique(std::vector<SupplyEntry>& supplies) {
+    std::set<std::string, std::less<>> taken;
+    for (const SupplyEntry& entry : supplies) {
+        taken.insert(entry.name);
+    }
+    for (std::size_t i = 1; i < supplies.size(); ++i) {
+        if (supplies[i].name != supplies[i - 1].name) {
+            continue;
+        }
+        const std::string base = supplies[i].name;
+        std::string unique;
+        for (int n = 2; unique.empty() || taken.contains(unique); ++n) {
+            unique = base + "#" + std::to_string(n);
+        }
+        taken.insert(unique);
+        if (supplies[i].display_name == supplies[i].name) {
+            supplies[i].display_name = unique;
+        }
+        supplies[i].name = unique;
+    }
 }
 
 } // namespace
@@ -87,5 +113,6 @@ ScanResult scan_supplies(const std::filesystem::path& root, BatterySnapshot& sna
 
     std::sort(result.supplies.begin(), result.supplies.end(),
               [](const SupplyEntry& a, const SupplyEntry& b) { return a.name < b.name; });
+    make_names_unique(result.supplies);
     return result;
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,26 @@ TEST(MakeValidUtf8, EveryFirmwareStringInASnapshotIsValid) {
         EXPECT_TRUE(valid(r.id) && valid(r.name) && valid(r.manufacturer) &&
                     valid(r.technology));
     }
+}
+
+TEST(MakeValidUtf8, DirectoryNamesThatCleanUpAlikeStayDistinct) {
+    // The selector tells batteries apart by id; cleaning must not merge two of them.
+    FixtureTree tree;
+    for (const char* name : {"B\xff", "B\xfe", "B\xef\xbf\xbd#2"}) {
+        tree.add_supply(name, {{"type", "Battery"}, {"status", "Discharging"}});
+    }
+    SupplyCache cache;
+    cache.root = tree.root;
+    const BatterySnapshot snapshot = run_live_pass(cache);
+    ASSERT_EQ(snapshot.readings.size(), 3U);
+    std::vector<std::string> ids;
+    for (const BatteryReading& r : snapshot.readings) {
+        EXPECT_TRUE(valid(r.id));
+        EXPECT_EQ(r.name, r.id);
+        ids.push_back(r.id);
+    }
+    std::sort(ids.begin(), ids.end());
+    EXPECT_EQ(std::adjacent_find(ids.begin(), ids.end()), ids.end());
 }
 
 } // namespace
