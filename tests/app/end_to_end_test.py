@@ -84,11 +84,13 @@ BATTERY = {
 class Program:
     """One run of the program, and its window as the accessibility tree shows it."""
 
-    def __init__(self, *arguments, extra_env=None):
+    def __init__(self, *arguments, extra_env=None, config_home=None):
         env = dict(os.environ)
         env.pop("NO_AT_BRIDGE", None)  # this test reads the window through the bridge
         env["LC_ALL"] = "C.UTF-8"  # one decimal separator for the figures
-        env["TAVRINO_CONFIG_HOME"] = tempfile.mkdtemp(prefix="tavrino-e2e-config-")
+        self.own_config = config_home is None
+        env["TAVRINO_CONFIG_HOME"] = config_home or tempfile.mkdtemp(
+            prefix="tavrino-e2e-config-")
         # Any GTK critical (a widget used after the window is gone, say) ends the run.
         env["G_DEBUG"] = "fatal-criticals"
         env.update(extra_env or {})
@@ -126,6 +128,24 @@ class Program:
     def shows(self, text):
         return any(text in label for label in self.texts())
 
+    def find(self, role, name):
+        pending = [self.app]
+        while pending:
+            node = pending.pop(0)
+            try:
+                if node.get_role() == role and node.get_name() == name:
+                    return node
+                pending.extend(node.get_child_at_index(i) for i in range(node.get_child_count()))
+            except gi.repository.GLib.Error:
+                continue
+        return None
+
+    def choose_unit(self, index):
+        """Picks an item of the unit chooser, as a screen reader user would."""
+        combo = wait_for("the unit chooser",
+                         lambda: self.find(Atspi.Role.COMBO_BOX, "Capacity units"))
+        combo.get_selection_iface().select_child(index)
+
     def close_window(self):
         # As the user does: the window manager asks the window to close.
         subprocess.run(["wmctrl", "-i", "-c", self.window_id()], check=True)
@@ -137,14 +157,18 @@ class Program:
 
     def finish(self, timeout=PATIENCE_S):
         out, err = self.process.communicate(timeout=timeout)
-        shutil.rmtree(self.config_home, ignore_errors=True)
+        self.remove_config()
         return self.process.returncode, out.decode(), err.decode()
 
     def kill(self):
         if self.process.poll() is None:
             self.process.kill()
             self.process.communicate()
-        shutil.rmtree(self.config_home, ignore_errors=True)
+        self.remove_config()
+
+    def remove_config(self):
+        if self.own_config:
+            shutil.rmtree(self.config_home, ignore_errors=True)
 
 
 class EndToEnd(unittest.TestCase):
@@ -157,9 +181,32 @@ class EndToEnd(unittest.TestCase):
             self.program.kill()
         self.tree.remove()
 
-    def start(self, *arguments, extra_env=None):
-        self.program = Program(*arguments, extra_env=extra_env)
+    def start(self, *arguments, extra_env=None, config_home=None):
+        self.program = Program(*arguments, extra_env=extra_env, config_home=config_home)
         return self.program
+
+    def test_the_unit_chooser_switches_every_figure_and_is_remembered(self):
+        self.tree.write_supply("BAT0", BATTERY)
+        config = tempfile.mkdtemp(prefix="tavrino-e2e-config-")
+        self.addCleanup(shutil.rmtree, config, True)
+        program = self.start("--sysfs-root=" + self.tree.root, config_home=config)
+        wait_for("the figures in Wh", lambda: program.shows("30.00 Wh"))
+
+        program.choose_unit(1)
+        # 30 Wh at 12 V is 2500 mAh; 7.5 W at 12 V is 625 mA.
+        wait_for("the figures in mAh", lambda: program.shows("2500 mAh"))
+        for figure in ("625 mA", "4167 mAh", "5000 mAh"):
+            self.assertTrue(program.shows(figure), (figure, program.texts()))
+        self.assertFalse(any(label.endswith(" Wh") for label in program.texts()))
+        with open(os.path.join(config, "unit"), "rb") as f:
+            self.assertEqual(f.read(), b"m")
+        program.close_window()
+        self.assertEqual(program.finish()[0], 0)
+
+        program = self.start("--sysfs-root=" + self.tree.root, config_home=config)
+        wait_for("the remembered unit", lambda: program.shows("2500 mAh"))
+        program.close_window()
+        self.assertEqual(program.finish()[0], 0)
 
     def test_shows_the_fixture_figures_and_follows_a_change(self):
         self.tree.write_supply("BAT0", BATTERY)
