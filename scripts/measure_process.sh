@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The running program's cost against a bare window with the same widgets and a 2-second
 # timer, both run at once on one private Xvfb display so they share the machine's noise:
-# CPU time per minute and resident memory, sampled just before the end.
+# CPU time per minute and resident memory, sampled just before the end. Then ten start-ups,
+# timed from exec to the window's first showing and to the first applied snapshot (a
+# preloaded probe notes when the battery's rate first reaches a label).
 #   scripts/measure_process.sh [SECONDS]   (default 120)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,7 +12,7 @@ seconds=${1:-120}
 if [[ -z "${TAVRINO_MEASURE_INNER:-}" ]]; then
     scripts/install-deps.sh test
     cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-    cmake --build build -j "$(nproc)" --target tavrino bare_window >/dev/null
+    cmake --build build -j "$(nproc)" --target tavrino bare_window first_snapshot_probe >/dev/null
     TAVRINO_MEASURE_INNER=1 exec tests/support/with-xvfb.sh --wm "$0" "$seconds"
 fi
 
@@ -50,3 +52,27 @@ awk -v a="$app_cpu" -v b="$bare_cpu" -v t="$ticks" -v s="$elapsed" \
     printf "resident memory: tavrino %d KiB, bare window %d KiB, difference %d KiB\n",
         ar, br, ar - br
 }'
+
+# Start-up: exec to the window shown, and exec to the first snapshot on screen.
+startups=()
+for run in $(seq 10); do
+    out=$work/probe.$run
+    start=$(date +%s.%N)
+    TAVRINO_PROBE_TEXT="12.48 W" TAVRINO_PROBE_OUT=$out \
+        LD_PRELOAD=$PWD/build/bench/libfirst_snapshot_probe.so \
+        build/src/tavrino --sysfs-root="$work/power_supply" --quit-after=30 &
+    pid=$!
+    for _ in $(seq 300); do
+        [[ -s "$out" ]] && break
+        sleep 0.02
+    done
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    [[ -s "$out" ]] || { echo "start-up $run: no snapshot applied"; exit 1; }
+    startups+=("$start $(cat "$out")")
+done
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+shown=$(printf '%s\n' "${startups[@]}" | awk '{ printf "%.0f\n", ($2 - $1) * 1000 }' | median)
+applied=$(printf '%s\n' "${startups[@]}" | awk '{ printf "%.0f\n", ($3 - $1) * 1000 }' | median)
+echo "start-up, medians of ${#startups[@]}: window shown ${shown} ms after exec," \
+    "first snapshot applied ${applied} ms after exec"
