@@ -32,21 +32,26 @@ app=$!
 build/bench/bare_window "$seconds" &
 bare=$!
 
-sleep $((seconds - 3))
-ticks=$(getconf CLK_TCK)
-cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+# CPU time in nanoseconds, summed over the process's threads (schedstat counts in ns, where
+# the clock-tick fields of /proc/PID/stat would round a quiet minute to a few ticks).
+cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ sum += $1 } END { print sum }'; }
 rss_kib() { awk '/^VmRSS:/ {print $2}' "/proc/$1/status"; }
-elapsed=$((seconds - 3))
-app_cpu=$(cpu_ticks $app)
-bare_cpu=$(cpu_ticks $bare)
+# Steady state only: start-up (GTK, fonts, the first layout) is timed separately below.
+sleep 10
+app_cpu0=$(cpu_ns $app)
+bare_cpu0=$(cpu_ns $bare)
+sleep $((seconds - 13))
+elapsed=$((seconds - 13))
+app_cpu=$(($(cpu_ns $app) - app_cpu0))
+bare_cpu=$(($(cpu_ns $bare) - bare_cpu0))
 app_rss=$(rss_kib $app)
 bare_rss=$(rss_kib $bare)
 wait $app
 wait $bare
 
-awk -v a="$app_cpu" -v b="$bare_cpu" -v t="$ticks" -v s="$elapsed" \
+awk -v a="$app_cpu" -v b="$bare_cpu" -v t=1e9 -v s="$elapsed" \
     -v ar="$app_rss" -v br="$bare_rss" 'BEGIN {
-    printf "run of %d s, both processes on one display\n", s
+    printf "steady %d s of a run, both processes on one display\n", s
     printf "CPU per minute: tavrino %.3f s, bare window %.3f s, ratio %.2f\n",
         a / t * 60 / s, b / t * 60 / s, (b > 0 ? a / b : 0)
     printf "resident memory: tavrino %d KiB, bare window %d KiB, difference %d KiB\n",
