@@ -98,7 +98,7 @@ TEST(Program, QuitAfterEndsWithStatus0AndLeavesTheUnitFileAlone) {
         const fs::path unit = tree.base / "config" / "unit";
         fs::create_directories(unit.parent_path());
         write_fixture_file(unit, "m");
-        const fs::file_time_type written = fs::last_write_time(unit);  // the run takes 1 s
+        const fs::file_time_type written = fs::last_write_time(unit);  // a rewrite: 1 s later
 
         std::vector<std::string> full = args;
         full.insert(full.end(), {"--quit-after=1", "--sysfs-root=" + tree.root.string()});
