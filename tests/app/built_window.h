@@ -1,4 +1,5 @@
-// built_window.h: a real main window for one test, shut down the way the program does it.
+// built_window.h: a real main window, built and shown as start-up leaves it (without the
+// reader thread), and destroyed inside a main loop so the real "destroy" handler runs.
 #pragma once
 #include <memory>
 
@@ -7,9 +8,6 @@
 #include "app/app_state.h"
 #include "presentation/main_window.h"
 
-// The AppState set up as start-up leaves it (without the reader thread), with the window
-// built and shown. The destructor destroys the window inside a main loop, so the real
-// "destroy" handler runs and quits that loop.
 struct BuiltWindow {
     explicit BuiltWindow(CapacityUnit unit, bool demo_mode = false) {
         init_app_state(state);
@@ -26,8 +24,8 @@ struct BuiltWindow {
             },
             state.window);
         gtk_main();
-        for (guint* source : {&state.tick_source, &state.apply_idle_source,
-                              &state.compact_resize_source}) {
+        for (guint* source :
+             {&state.tick_source, &state.apply_idle_source, &state.compact_resize_source}) {
             if (*source != 0) {
                 g_source_remove(*source);
                 *source = 0;
@@ -40,10 +38,3 @@ struct BuiltWindow {
 
     AppState state;
 };
-
-// Runs the main loop's pending work, so the window is realised and mapped.
-inline void process_pending_events() {
-    while (gtk_events_pending()) {
-        gtk_main_iteration();
-    }
-}

@@ -1,15 +1,14 @@
-// location_env.h: sets the three variables that locate the unit file, for one test.
+// location_env.h: sets the three variables that locate the unit file for one scope
+// (nullptr unsets), and restores them after.
 #pragma once
 #include <array>
 #include <cstdlib>
 #include <optional>
 #include <string>
 
-// Sets the three location variables for one test (nullptr = unset), restores them after.
 struct LocationEnv {
     static constexpr std::array<const char*, 3> kNames = {"TAVRINO_CONFIG_HOME",
                                                          "XDG_CONFIG_HOME", "HOME"};
-
     LocationEnv(const char* own, const char* xdg, const char* home) {
         const std::array<const char*, 3> values = {own, xdg, home};
         for (std::size_t i = 0; i < kNames.size(); ++i) {
@@ -27,11 +26,7 @@ struct LocationEnv {
     LocationEnv& operator=(const LocationEnv&) = delete;
 
     static void set(const char* name, const char* value) {
-        if (value != nullptr) {
-            setenv(name, value, 1);
-        } else {
-            unsetenv(name);
-        }
+        value != nullptr ? setenv(name, value, 1) : unsetenv(name);
     }
     std::array<std::optional<std::string>, 3> saved;
 };

@@ -1,68 +1,10 @@
 #!/usr/bin/env bash
-# The whole program under a window manager: the compact strip and the expanded page, the
-# size the user gave the window, always on top from the keyboard and from the window
-# manager. Run by CTest through with-xvfb.sh --wm: modes_program_test.sh PATH-TO-TAVRINO
-#
-# Keys go through XTEST to the active window (GTK ignores events sent to a window
-# directly); what happened is read back from the X server with xwininfo and xprop.
-set -uo pipefail
-
+# The compact strip and the expanded page, the size the user gave the window, always on
+# top from the keyboard and from the window manager. Run by CTest through
+# with-xvfb.sh --wm: modes_program_test.sh PATH-TO-TAVRINO
 program=$1
-failures=0
-pid=""
-win=""
+source "$(dirname "$0")/program_test_lib.sh"
 
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
-
-# Whatever happens, no program is left behind, not even a stopped one.
-cleanup() {
-    if [[ -n "$pid" ]] && kill -0 "$pid" 2>/dev/null; then
-        kill -CONT "$pid" 2>/dev/null
-        kill "$pid" 2>/dev/null
-        wait "$pid" 2>/dev/null
-    fi
-}
-trap cleanup EXIT
-
-# wait_for SECONDS CMD...: polls CMD until it succeeds; fails after SECONDS.
-wait_for() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        ((SECONDS >= deadline)) && return 1
-        sleep 0.05
-    done
-}
-
-find_window() {
-    win=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n1)
-    [[ -n "$win" ]]
-}
-
-# start ARGS...: starts the program in demo mode and activates its window.
-start() {
-    "$program" --demo=charging --quit-after=120 "$@" &
-    pid=$!
-    if ! wait_for 20 find_window; then
-        fail "no window appeared for: $*"
-        return 1
-    fi
-    xdotool windowactivate --sync "$win" >/dev/null 2>&1
-}
-
-# stop: closes the window through the window manager; the program must exit with 0.
-stop() {
-    wmctrl -i -c "$win"
-    local status=0
-    wait "$pid" || status=$?
-    pid=""
-    ((status == 0)) || fail "the program exited with status $status"
-}
-
-# Prints WIDTH HEIGHT of the window.
 size() {
     xwininfo -id "$win" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w, h }'
 }
@@ -71,7 +13,7 @@ has_size() {
     [[ "$(size)" == "$1 $2" ]]
 }
 
-# About 300 x 44: a width of at least 280 and a height of at most 96.
+# About 300 x 44.
 is_strip() {
     local width height
     read -r width height < <(size)
@@ -105,22 +47,21 @@ is_not_above() {
     ! is_above
 }
 
-# key CHORD: types CHORD into the active window.
-key() {
+# toggle CHORD: CHORD must flip keep-above.
+toggle() {
+    local want=is_above
+    is_above && want=is_not_above
     xdotool key "$1"
+    wait_for 10 "$want" || fail "$1 did not flip keep-above"
 }
 
-# Ctrl+T on and off again. Everything sent to the program before it has been handled
-# once this returns, and the window manager has handled every request made before.
+# Ctrl+T there and back: afterwards every earlier key and window manager request is done.
 round_trip() {
-    key ctrl+t
-    wait_for 10 is_above || fail "round trip: Ctrl+T did not set above"
-    key ctrl+t
-    wait_for 10 is_not_above || fail "round trip: Ctrl+T did not clear above"
+    toggle ctrl+t
+    toggle ctrl+t
 }
 
-# quickly CHORD...: the program receives the chords all at once, as when keys are typed
-# faster than it handles them.
+# quickly CHORD...: the chords arrive all at once, faster than the program handles them.
 quickly() {
     kill -STOP "$pid"
     xdotool key "$@"
@@ -131,14 +72,12 @@ echo "== switching pages"
 start || exit 1
 xdotool windowsize "$win" 520 640
 wait_for 10 has_size 520 640 || fail "the expanded window did not take the user's size"
-
-key ctrl+m
+xdotool key ctrl+m
 wait_for 10 is_locked_strip || fail "Ctrl+m: no locked strip of about 300x44, size $(size)"
 xdotool windowsize "$win" 500 300
 round_trip
 is_strip || fail "the strip could be resized to $(size)"
-
-key ctrl+M
+xdotool key ctrl+M
 wait_for 10 has_size 520 640 || fail "Ctrl+M: the user's size was not restored, size $(size)"
 is_locked && fail "the expanded window is not resizable"
 
@@ -146,7 +85,6 @@ echo "== two quick switches never shrink the window"
 log=$(mktemp)
 stdbuf -oL xev -id "$win" -event structure >"$log" &
 xev_pid=$!
-# Moves show up in the log once xev listens.
 xev_listens() {
     xdotool windowmove "$win" $((40 + RANDOM % 40)) 40
     grep -q ConfigureNotify "$log"
@@ -162,50 +100,32 @@ if grep -o "width [0-9]*, height [0-9]*" "$log" | grep -vqx "width 520, height 6
     fail "the window changed its size during two quick switches"
 fi
 rm -f "$log"
-has_size 520 640 || fail "after two quick switches the size is $(size)"
-
-echo "== quick switches from the strip keep the user's size"
-key ctrl+m
+xdotool key ctrl+m
 wait_for 10 is_locked_strip || fail "Ctrl+m: no locked strip, size $(size)"
 quickly ctrl+m ctrl+m
 round_trip
-wait_for 10 is_locked_strip || fail "not back in a locked strip, size $(size)"
-key ctrl+m
+wait_for 10 is_locked_strip || fail "two quick switches from the strip: size $(size)"
+xdotool key ctrl+m
 wait_for 10 has_size 520 640 || fail "the user's size was lost, size $(size)"
 
-echo "== Ctrl+T in its three forms"
+echo "== Ctrl+T in its three forms, and keep-above set by the window manager"
 for chord in ctrl+t ctrl+T ctrl+shift+t ctrl+t; do
-    if is_above; then
-        key "$chord"
-        wait_for 10 is_not_above || fail "$chord did not clear above"
-    else
-        key "$chord"
-        wait_for 10 is_above || fail "$chord did not set above"
-    fi
+    toggle "$chord"
 done
 is_not_above || fail "an even number of Ctrl+T left the window above"
-
-echo "== keep-above changed by the window manager"
 wmctrl -i -r "$win" -b add,above
 wait_for 10 is_above || fail "wmctrl could not set above"
-# The pins must have followed: Ctrl+T now takes the window off the top.
-key ctrl+t
-wait_for 10 is_not_above || fail "Ctrl+T after the window manager set above did not clear it"
-key ctrl+t
-wait_for 10 is_above || fail "Ctrl+T did not set above"
+toggle ctrl+t  # clears it: the pins followed the window manager
+toggle ctrl+t
 wmctrl -i -r "$win" -b remove,above
 wait_for 10 is_not_above || fail "wmctrl could not clear above"
-key ctrl+t
-wait_for 10 is_above || fail "Ctrl+T after the window manager cleared above did not set it"
+toggle ctrl+t
 stop
 
 echo "== --compact"
 start --compact || exit 1
 wait_for 10 is_locked_strip || fail "--compact: no locked strip of about 300x44, size $(size)"
-key ctrl+m
-wait_for 10 is_expanded ||
-    fail "--compact then Ctrl+m: no expanded window, size $(size)"
+xdotool key ctrl+m
+wait_for 10 is_expanded || fail "--compact then Ctrl+m: no expanded window, size $(size)"
 stop
-
-((failures == 0)) || exit 1
-echo "all passed"
+finish

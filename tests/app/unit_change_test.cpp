@@ -17,128 +17,83 @@ namespace fs = std::filesystem;
 
 namespace {
 
+constexpr const char* kNotSaved = "The unit could not be saved for next time.";
+
 std::string file_bytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::string error_text(const AppState& state) {
-    return gtk_label_get_text(GTK_LABEL(state.unit_error_label));
+// The error label as the user sees it: "" when hidden.
+std::string shown_error(const AppState& state) {
+    return gtk_widget_get_visible(state.unit_error_label) != FALSE
+               ? std::string("shown: ") + gtk_label_get_text(GTK_LABEL(state.unit_error_label))
+               : "";
 }
 
-bool error_shown(const AppState& state) {
-    return gtk_widget_get_visible(state.unit_error_label) != FALSE;
-}
-
-void choose(AppState& state, int index) {
+// Chooses the combo item with the unit file located in dir.
+void choose(AppState& state, int index, const fs::path& dir) {
+    const LocationEnv env(dir.c_str(), nullptr, nullptr);
     gtk_combo_box_set_active(GTK_COMBO_BOX(state.unit_combo), index);
 }
 
 TEST(UnitChange, FailedSaveShowsTheMessageAndTheNextSuccessHidesIt) {
     const FixtureTree tree;
-    std::ofstream(tree.base / "file") << "x";
-    const fs::path blocked = tree.base / "file" / "sub";  // a plain file in the way
+    write_fixture_file(tree.base / "file", "x");
     const fs::path good = tree.base / "config";
+    fs::create_directories(good);
+    write_fixture_file(good / "unit", "W");
+    struct stat before {};
+    ASSERT_EQ(stat((good / "unit").c_str(), &before), 0);
     BuiltWindow built(CapacityUnit::Wh);
     AppState& state = built.state;
-    ASSERT_FALSE(error_shown(state));
+    ASSERT_EQ(shown_error(state), "");
 
-    {
-        const LocationEnv env(blocked.c_str(), nullptr, nullptr);
-        choose(state, 1);
-    }
-    EXPECT_EQ(state.unit, CapacityUnit::mAh);  // in force although not saved
-    EXPECT_TRUE(error_shown(state));
-    EXPECT_EQ(error_text(state), "The unit could not be saved for next time.");
+    choose(state, 1, tree.base / "file" / "sub");  // a plain file in the way
+    EXPECT_EQ(state.unit, CapacityUnit::mAh);      // in force although not saved
+    EXPECT_EQ(shown_error(state), std::string("shown: ") + kNotSaved);
 
-    {
-        const LocationEnv env(nullptr, nullptr, nullptr);  // no location at all
-        choose(state, 0);
-    }
+    // The file already holds the unit: a success that writes nothing.
+    choose(state, 0, good);
     EXPECT_EQ(state.unit, CapacityUnit::Wh);
-    EXPECT_TRUE(error_shown(state));
-    EXPECT_EQ(error_text(state), "The unit could not be saved for next time.");
+    EXPECT_EQ(shown_error(state), "");
+    EXPECT_EQ(gtk_label_get_text(GTK_LABEL(state.unit_error_label)), std::string());
+    struct stat after {};
+    ASSERT_EQ(stat((good / "unit").c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
 
-    {
-        const LocationEnv env(good.c_str(), nullptr, nullptr);
-        choose(state, 1);
-    }
-    EXPECT_EQ(state.unit, CapacityUnit::mAh);
-    EXPECT_FALSE(error_shown(state));
-    EXPECT_EQ(error_text(state), "");
+    choose(state, 1, good);
     EXPECT_EQ(file_bytes(good / "unit"), "m");
-
-    // No active item counts as Wh.
-    {
-        const LocationEnv env(good.c_str(), nullptr, nullptr);
-        choose(state, -1);
-    }
+    choose(state, -1, good);  // no active item counts as Wh
     EXPECT_EQ(state.unit, CapacityUnit::Wh);
     EXPECT_EQ(file_bytes(good / "unit"), "W");
 }
 
-TEST(UnitChange, FileAlreadyRightIsASuccessThatWritesNothing) {
-    const FixtureTree tree;
-    std::ofstream(tree.base / "unit") << "W";
-    struct stat before {};
-    ASSERT_EQ(stat((tree.base / "unit").c_str(), &before), 0);
-    BuiltWindow built(CapacityUnit::Wh);
-    AppState& state = built.state;
-    {
-        const LocationEnv env(nullptr, nullptr, nullptr);
-        choose(state, 1);
-    }
-    ASSERT_TRUE(error_shown(state));
-
-    {
+TEST(UnitChange, SameUnitOwnChangeAndDemoModeNeitherSaveNorTouchTheLabel) {
+    for (const bool demo : {false, true}) {
+        SCOPED_TRACE(demo ? "demo" : "live");
+        const FixtureTree tree;
         const LocationEnv env(tree.base.c_str(), nullptr, nullptr);
-        choose(state, 0);
+        BuiltWindow built(CapacityUnit::mAh, demo);
+        AppState& state = built.state;
+        gtk_label_set_text(GTK_LABEL(state.unit_error_label), "left alone");
+        gtk_widget_show(state.unit_error_label);
+
+        // The handler called again for the index that is already the unit.
+        on_unit_changed(GTK_COMBO_BOX(state.unit_combo), &state);
+        EXPECT_EQ(state.unit, CapacityUnit::mAh);
+        if (demo) {
+            choose(state, 0, tree.base);
+            EXPECT_EQ(state.unit, CapacityUnit::Wh);
+        } else {  // the program's own change of the combo is not a user's choice
+            state.syncing_widgets = true;
+            choose(state, 0, tree.base);
+            state.syncing_widgets = false;
+            EXPECT_EQ(state.unit, CapacityUnit::mAh);
+        }
+        EXPECT_FALSE(fs::exists(tree.base / "unit"));
+        EXPECT_EQ(shown_error(state), "shown: left alone");
     }
-    EXPECT_FALSE(error_shown(state));
-    EXPECT_EQ(error_text(state), "");
-    struct stat after {};
-    ASSERT_EQ(stat((tree.base / "unit").c_str(), &after), 0);
-    EXPECT_EQ(after.st_ino, before.st_ino);
-}
-
-TEST(UnitChange, SameUnitOrOwnChangeDoesNothing) {
-    const FixtureTree tree;
-    const LocationEnv env(tree.base.c_str(), nullptr, nullptr);
-    BuiltWindow built(CapacityUnit::mAh);
-    AppState& state = built.state;
-    gtk_label_set_text(GTK_LABEL(state.unit_error_label), "left alone");
-    gtk_widget_show(state.unit_error_label);
-
-    // The handler called again for the index that is already the unit: no save, no label.
-    on_unit_changed(GTK_COMBO_BOX(state.unit_combo), &state);
-    EXPECT_EQ(state.unit, CapacityUnit::mAh);
-
-    // The program's own change of the combo is not a user's choice.
-    state.syncing_widgets = true;
-    choose(state, 0);
-    state.syncing_widgets = false;
-    EXPECT_EQ(state.unit, CapacityUnit::mAh);
-
-    EXPECT_FALSE(fs::exists(tree.base / "unit"));
-    EXPECT_EQ(error_text(state), "left alone");
-    EXPECT_TRUE(error_shown(state));
-}
-
-TEST(UnitChange, DemoModeNeitherSavesNorTouchesTheLabel) {
-    const FixtureTree tree;
-    const LocationEnv env(tree.base.c_str(), nullptr, nullptr);
-    BuiltWindow built(CapacityUnit::Wh, /*demo_mode=*/true);
-    AppState& state = built.state;
-    gtk_label_set_text(GTK_LABEL(state.unit_error_label), "left alone");
-
-    choose(state, 1);
-    EXPECT_EQ(state.unit, CapacityUnit::mAh);
-    choose(state, 0);
-    EXPECT_EQ(state.unit, CapacityUnit::Wh);
-
-    EXPECT_FALSE(fs::exists(tree.base / "unit"));
-    EXPECT_EQ(error_text(state), "left alone");
-    EXPECT_FALSE(error_shown(state));
 }
 
 }  // namespace
