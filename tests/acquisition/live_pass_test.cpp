@@ -27,19 +27,6 @@ const FixtureAttributes kDischarging = {
 const std::string kSupplyUnreadable =
     "Some Linux power supply information could not be read. Retrying automatically.";
 
-TEST(LivePass, ReadingsFollowByteWiseNameOrder) {
-    FixtureTree tree;
-    for (const char* name : {"BAT2", "BAT10", "BAT1", "BATa", "BAT"}) {
-        tree.add_supply(name, kDischarging);
-    }
-    tree.add_supply("AC", {{"type", "Mains"}, {"online", "0"}});
-    TreeCache cache(tree.root);
-    const BatterySnapshot snapshot = run_live_pass(cache);
-    EXPECT_EQ(reading_ids(snapshot), "BAT BAT1 BAT10 BAT2 BATa ");
-    EXPECT_EQ(snapshot.error_message, "");
-    EXPECT_EQ(cache.supplies.front().name, "AC");
-}
-
 TEST(LivePass, ClassifiesSuppliesByExactTypeScopeAndOnline) {
     struct Case {
         const char* type;
@@ -84,20 +71,21 @@ TEST(LivePass, ClassifiesSuppliesByExactTypeScopeAndOnline) {
     }
 }
 
-TEST(LivePass, ExternalPowerIsAnOnlineAdapterOrOwnChargingAndAbsentBatteriesAreSkipped) {
+TEST(LivePass, ByteWiseOrderExternalPowerAndAbsentBatteries) {
     FixtureTree tree;
-    tree.add_supply("BAT0", {{"type", "Battery"}, {"status", "Charging"}});
+    tree.add_supply("BAT10", {{"type", "Battery"}, {"status", "Charging"}});
     tree.add_supply("BAT1", kDischarging);
     tree.add_supply("BAT2", {{"type", "Battery"}, {"status", "Full"}, {"present", "1"}});
     tree.add_supply("BAT3", {{"type", "Battery"}, {"status", "Full"}, {"present", "0"}});
     tree.add_supply("AC", {{"type", "Mains"}, {"online", "0"}});
     TreeCache cache(tree.root);
     BatterySnapshot snapshot = run_live_pass(cache);
-    ASSERT_EQ(reading_ids(snapshot), "BAT0 BAT1 BAT2 ");
+    ASSERT_EQ(reading_ids(snapshot), "BAT1 BAT10 BAT2 ");
     EXPECT_EQ(snapshot.error_message, "");
     EXPECT_FALSE(cache.rescan_requested);
-    EXPECT_TRUE(snapshot.readings[0].on_external_power);
-    EXPECT_FALSE(snapshot.readings[1].on_external_power);
+    EXPECT_EQ(cache.supplies.front().name, "AC");
+    EXPECT_FALSE(snapshot.readings[0].on_external_power);
+    EXPECT_TRUE(snapshot.readings[1].on_external_power);  // its own charging
     EXPECT_FALSE(snapshot.readings[2].on_external_power);
 
     // An online adapter sorted before the batteries counts for all of them; a later
