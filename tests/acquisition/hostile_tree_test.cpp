@@ -44,41 +44,27 @@ TEST(BoundedFile, ReadsUpToTheLimitAndSaysWhenItCut) {
     EXPECT_EQ(cut.bytes, std::string(100, 'b'));
 }
 
-TEST(HostileTree, UeventThatIsNotARegularFileReadsAsMissing) {
-    for (const char* kind : {"fifo", "/dev/zero", "directory", "loop", "dangling"}) {
+TEST(HostileTree, UeventOrAttributeThatIsNotARegularFileReadsAsMissing) {
+    for (const char* kind : {"fifo", "/dev/zero", "/dev/urandom", "directory", "loop",
+                             "dangling"}) {
         SCOPED_TRACE(kind);
         FixtureTree tree;
         const std::filesystem::path device =
             tree.add_supply("BAT0", {}, {{"type", "Battery"}, {"status", "Charging"}});
         std::filesystem::remove(device / "uevent");
         make_odd(kind, device / "uevent");
+        make_odd(kind, device / "model_name");
+        make_odd(kind, device / "manufacturer");
         EXPECT_TRUE(read_attributes(device).empty());
 
-        // The single files still give the battery.
+        // The single regular files still give the battery.
         TreeCache cache(tree.root);
         const BatterySnapshot snapshot = run_live_pass(cache);
         ASSERT_EQ(snapshot.readings.size(), 1U);
+        EXPECT_EQ(snapshot.readings[0].name + snapshot.readings[0].manufacturer, "BAT0");
         EXPECT_TRUE(snapshot.readings[0].charging);
         EXPECT_EQ(snapshot.error_message, "");
     }
-}
-
-TEST(HostileTree, AttributeFileThatIsNotARegularFileReadsAsEmpty) {
-    FixtureTree tree;
-    const std::filesystem::path device =
-        tree.add_supply("BAT0", {{"type", "Battery"}, {"capacity", "40"}});
-    make_odd("fifo", device / "status");
-    make_odd("/dev/zero", device / "model_name");
-    make_odd("/dev/urandom", device / "manufacturer");
-    make_odd("loop", device / "technology");
-
-    TreeCache cache(tree.root);
-    const BatterySnapshot snapshot = run_live_pass(cache);
-    ASSERT_EQ(snapshot.readings.size(), 1U);
-    const BatteryReading& r = snapshot.readings[0];
-    EXPECT_EQ(r.name + r.manufacturer + r.technology, "BAT0");
-    EXPECT_FALSE(r.charging || r.discharging);
-    EXPECT_DOUBLE_EQ(r.capacity_percent.value, 40.0);
 }
 
 TEST(HostileTree, EndlessUeventIsCutAndItsLastLineDropped) {
