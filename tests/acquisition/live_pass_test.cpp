@@ -153,32 +153,11 @@ TEST(LivePass, UnreadableTypeIsLeftOutAndRescanned) {
     EXPECT_FALSE(cache.rescan_requested);
 }
 
-TEST(LivePass, IdentityIsReadOncePerScan) {
+TEST(LivePass, RescanEvery30sOrOnRequestFindsAddedAndRemovedBatteriesAndRereadsIdentity) {
     FixtureTree tree;
-    const std::filesystem::path device = tree.add_supply(
+    const std::filesystem::path bat0 = tree.add_supply(
         "BAT0", kDischarging,
         {{"model_name", " 5B10W13930 "}, {"manufacturer", "SMP"}, {"technology", "Unknown"}});
-    tree.add_supply("BAT1", kDischarging, {{"model_name", ""}, {"technology", "Li-poly"}});
-    ManualClock clock;
-    TreeCache cache(tree.root);
-    BatterySnapshot snapshot = run_live_pass(cache, clock.reader());
-    ASSERT_EQ(snapshot.readings.size(), 2U);
-    EXPECT_EQ(snapshot.readings[0].name, "5B10W13930");
-    EXPECT_EQ(snapshot.readings[0].manufacturer, "SMP");
-    EXPECT_EQ(snapshot.readings[0].technology, "");  // "Unknown" means not known
-    EXPECT_EQ(snapshot.readings[1].name, "BAT1");     // empty model name: the directory name
-    EXPECT_EQ(snapshot.readings[1].technology, "Li-poly");
-
-    write_fixture_file(device / "model_name", "Replacement\n");
-    clock.now += seconds(10);
-    EXPECT_EQ(run_live_pass(cache, clock.reader()).readings[0].name, "5B10W13930");
-    cache.rescan_requested = true;
-    EXPECT_EQ(run_live_pass(cache, clock.reader()).readings[0].name, "Replacement");
-}
-
-TEST(LivePass, RescansEveryThirtySecondsOrWhenAskedAndDropsRemovedBatteries) {
-    FixtureTree tree;
-    tree.add_supply("BAT0", kDischarging);
     ManualClock clock;
     clock.now += seconds(1000);
     TreeCache cache(tree.root);
@@ -186,16 +165,26 @@ TEST(LivePass, RescansEveryThirtySecondsOrWhenAskedAndDropsRemovedBatteries) {
     // The scan's time is taken after the scan: the clock is read twice on a scanning pass.
     int reads = 0;
     const SteadyClockNow ticking = [&] { return clock.now + seconds(reads++); };
-    EXPECT_EQ(reading_ids(run_live_pass(cache, ticking)), "BAT0 ");
+    BatterySnapshot snapshot = run_live_pass(cache, ticking);
+    ASSERT_EQ(reading_ids(snapshot), "BAT0 ");
+    EXPECT_EQ(snapshot.readings[0].name + "|" + snapshot.readings[0].manufacturer + "|" +
+                  snapshot.readings[0].technology,
+              "5B10W13930|SMP|");  // "Unknown" technology means not known
     EXPECT_EQ(reads, 2);
     EXPECT_EQ(cache.last_scan, clock.now + seconds(1));
     clock.now = cache.last_scan;
 
-    tree.add_supply("BAT1", kDischarging);
+    tree.add_supply("BAT1", kDischarging, {{"model_name", ""}, {"technology", "Li-poly"}});
+    write_fixture_file(bat0 / "model_name", "Replacement\n");
     clock.now += seconds(30) - nanoseconds(1);
-    EXPECT_EQ(reading_ids(run_live_pass(cache, clock.reader())), "BAT0 ");
+    snapshot = run_live_pass(cache, clock.reader());
+    EXPECT_EQ(reading_ids(snapshot), "BAT0 ");
+    EXPECT_EQ(snapshot.readings[0].name, "5B10W13930");
     clock.now += nanoseconds(1);
-    EXPECT_EQ(reading_ids(run_live_pass(cache, clock.reader())), "BAT0 BAT1 ");
+    snapshot = run_live_pass(cache, clock.reader());
+    ASSERT_EQ(reading_ids(snapshot), "BAT0 BAT1 ");
+    EXPECT_EQ(snapshot.readings[0].name, "Replacement");
+    EXPECT_EQ(snapshot.readings[1].name + " " + snapshot.readings[1].technology, "BAT1 Li-poly");
     EXPECT_EQ(cache.last_scan, clock.now);
 
     tree.add_supply("BAT2", kDischarging);
@@ -208,7 +197,7 @@ TEST(LivePass, RescansEveryThirtySecondsOrWhenAskedAndDropsRemovedBatteries) {
     // A vanished battery is gone at once, without a message, and the next pass rescans.
     tree.remove_supply("BAT0");
     clock.now += seconds(2);
-    BatterySnapshot snapshot = run_live_pass(cache, clock.reader());
+    snapshot = run_live_pass(cache, clock.reader());
     EXPECT_EQ(reading_ids(snapshot), "BAT1 BAT2 ");
     EXPECT_EQ(snapshot.error_message, "");
     EXPECT_TRUE(cache.rescan_requested);
