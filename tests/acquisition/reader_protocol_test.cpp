@@ -39,20 +39,19 @@ struct ScriptedPasses {
 ScriptedPasses* script = nullptr;
 
 BatterySnapshot scripted_pass(AppState& /*state*/) {
-    std::function<BatterySnapshot()> make;
-    {
-        std::unique_lock lock(script->mutex);
-        ++script->started;
-        script->changed.notify_all();
-        script->changed.wait(lock, [] { return !script->hold; });
-        if (!script->results.empty()) {
-            make = std::move(script->results.front());
-            script->results.pop_front();
-        }
-        ++script->finished;
-        script->changed.notify_all();
+    std::unique_lock lock(script->mutex);
+    ++script->started;
+    script->changed.notify_all();
+    script->changed.wait(lock, [] { return !script->hold; });
+    std::function<BatterySnapshot()> make = [] { return BatterySnapshot{}; };
+    if (!script->results.empty()) {
+        make = std::move(script->results.front());
+        script->results.pop_front();
     }
-    return make ? make() : BatterySnapshot{};
+    ++script->finished;
+    script->changed.notify_all();
+    lock.unlock();
+    return make();
 }
 
 std::function<BatterySnapshot()> returns(const std::string& id) {
@@ -126,6 +125,14 @@ class ReaderProtocol : public testing::Test {
         });
     }
 
+    void request_stop(bool with_request = false) {
+        lock_state(state);
+        state.read_requested = with_request;
+        state.stop_requested = true;
+        unlock_state(state);
+        g_cond_signal(&state.wake);
+    }
+
     int passes_started() {
         std::lock_guard lock(passes.mutex);
         return passes.started;
@@ -155,10 +162,7 @@ class ReaderProtocol : public testing::Test {
 
     // After `count` passes: true once the last result has been applied by the idle callback.
     bool applied_after(int count) {
-        if (!wait_for_passes(count, count)) {
-            return false;
-        }
-        return until([&] {
+        return wait_for_passes(count, count) && until([&] {
             return locked([&] { return !state.read_in_progress && state.apply_idle_source == 0; });
         });
     }
@@ -169,7 +173,6 @@ class ReaderProtocol : public testing::Test {
 };
 
 TEST_F(ReaderProtocol, RecordsARequestOnlyWhenAPassCanStart) {
-    // No thread: only the flags are under test here.
     EXPECT_TRUE(request_reading(&state));
     EXPECT_TRUE(state.read_requested);
     EXPECT_TRUE(request_reading(&state));
@@ -276,11 +279,7 @@ TEST_F(ReaderProtocol, StopsWhileWaitingOrWithARequestPendingWithoutAPass) {
         state.stop_requested = false;
         start_thread();
         if (pending) {
-            lock_state(state);
-            state.read_requested = true;  // recorded, but stop arrives before the reader looks
-            state.stop_requested = true;
-            unlock_state(state);
-            g_cond_signal(&state.wake);
+            request_stop(true);  // a request recorded, but stop arrives before the reader looks
         }
         stop_reader(state);
         EXPECT_EQ(state.reader_thread, nullptr);
@@ -295,10 +294,7 @@ TEST_F(ReaderProtocol, StopDuringAPassDiscardsItsResult) {
     request_reading(&state);
     ASSERT_TRUE(wait_for_passes(1, 0));
 
-    lock_state(state);
-    state.stop_requested = true;
-    unlock_state(state);
-    g_cond_signal(&state.wake);
+    request_stop();
     hold_passes(false);  // the pass runs to its end
     g_thread_join(state.reader_thread);
     state.reader_thread = nullptr;
