@@ -43,13 +43,14 @@ TEST(MakeValidUtf8, FirmwareStringsAreCleanedAndIdsThatCleanUpAlikeStayDistinct)
     tree.add_supply("BAT\xff", {{"type", "Battery"}, {"status", "Discharging"},
                                 {"model_name", "Model\xfe\xc3"}, {"manufacturer", "\xa9SMP"},
                                 {"technology", "Li\x80ion"}});
-    // The selector tells batteries apart by id; cleaning must not merge two of them.
-    for (const char* name : {"BAT\xfe", "BAT\xef\xbf\xbd#2"}) {
+    // The selector tells batteries apart by id; cleaning must not merge two of them, nor may
+    // a suffix added to one repeat a name that sorts between them.
+    for (const char* name : {"BAT\xfe", "BAT\xef\xbf\xbd#1", "BAT\xef\xbf\xbd#2"}) {
         tree.add_supply(name, {{"type", "Battery"}, {"status", "Discharging"}});
     }
     TreeCache cache(tree.root);
     const BatterySnapshot snapshot = run_live_pass(cache);
-    ASSERT_EQ(snapshot.readings.size(), 3U);
+    ASSERT_EQ(snapshot.readings.size(), 4U);
     std::set<std::string> ids;
     int mangled = 0;
     for (const BatteryReading& r : snapshot.readings) {
@@ -63,7 +64,7 @@ TEST(MakeValidUtf8, FirmwareStringsAreCleanedAndIdsThatCleanUpAlikeStayDistinct)
             EXPECT_EQ(r.technology, "Li" + kReplacement + "ion");
         }
     }
-    EXPECT_EQ(ids.size(), 3U);
+    EXPECT_EQ(ids.size(), 4U);
     EXPECT_EQ(mangled, 1);
 }
 
