@@ -2,125 +2,75 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
-// The expected reading, written out field by field so that a change to the base sample or
-// to one scenario shows up here.
-struct Expected {
-    std::string id = "sample-1";
-    std::string name = "Internal battery";
-    bool power_present = true;
-    double power_w = -12.48;
-    bool voltage_present = true;
-    double voltage_v = 12.0;
-    bool energy_present = true;  // now, full and design together
-    bool charging = false;
-    bool discharging = true;
-    bool on_external_power = false;
-    bool relative_only = false;
-};
-
-void expect_reading(const BatteryReading& r, const Expected& e) {
-    SCOPED_TRACE(e.id);
-    EXPECT_EQ(r.id, e.id);
-    EXPECT_EQ(r.name, e.name);
-    EXPECT_EQ(r.manufacturer, "Sample manufacturer");
-    EXPECT_EQ(r.technology, "Lithium ion");
-    EXPECT_TRUE(r.has_cycle_count);
-    EXPECT_EQ(r.cycle_count, 142U);
-    EXPECT_EQ(r.power_w.present, e.power_present);
-    if (e.power_present) {
-        EXPECT_DOUBLE_EQ(r.power_w.value, e.power_w);
+// Every field of a reading on one line, so that each scenario's table reads as written.
+std::string describe(const BatteryReading& r) {
+    std::ostringstream out;
+    const auto number = [&out](const OptionalNumber& n, const char* unit) {
+        if (n.present) {
+            out << n.value << unit;
+        } else {
+            out << "-";
+        }
+        out << " ";
+    };
+    out << r.id << "|" << r.name << "|" << r.manufacturer << "|" << r.technology << "|"
+        << (r.has_cycle_count ? std::to_string(r.cycle_count) : "-") << "| ";
+    for (const auto& [n, unit] : {std::pair{&r.power_w, "W"}, {&r.voltage_v, "V"},
+                                  {&r.current_ma, "mA"}, {&r.energy_now_wh, "Wh"},
+                                  {&r.energy_full_wh, "Wh"}, {&r.energy_full_design_wh, "Wh"},
+                                  {&r.charge_now_mah, "mAh"}, {&r.charge_full_mah, "mAh"},
+                                  {&r.charge_full_design_mah, "mAh"}, {&r.capacity_percent, "%"},
+                                  {&r.relative_charge_percent, "%"},
+                                  {&r.relative_health_percent, "%"}}) {
+        number(*n, unit);
     }
-    EXPECT_EQ(r.voltage_v.present, e.voltage_present);
-    if (e.voltage_present) {
-        EXPECT_DOUBLE_EQ(r.voltage_v.value, e.voltage_v);
-    }
-    EXPECT_EQ(r.energy_now_wh.present, e.energy_present);
-    EXPECT_EQ(r.energy_full_wh.present, e.energy_present);
-    EXPECT_EQ(r.energy_full_design_wh.present, e.energy_present);
-    if (e.energy_present) {
-        EXPECT_DOUBLE_EQ(r.energy_now_wh.value, 35.328);
-        EXPECT_DOUBLE_EQ(r.energy_full_wh.value, 55.2);
-        EXPECT_DOUBLE_EQ(r.energy_full_design_wh.value, 60.0);
-    }
-    EXPECT_EQ(r.relative_only, e.relative_only);
-    EXPECT_EQ(r.relative_charge_percent.present, e.relative_only);
-    EXPECT_EQ(r.relative_health_percent.present, e.relative_only);
-    if (e.relative_only) {
-        EXPECT_DOUBLE_EQ(r.relative_charge_percent.value, 64.0);
-        EXPECT_DOUBLE_EQ(r.relative_health_percent.value, 92.0);
-    }
-    EXPECT_EQ(r.charging, e.charging);
-    EXPECT_EQ(r.discharging, e.discharging);
-    EXPECT_EQ(r.on_external_power, e.on_external_power);
-    EXPECT_TRUE(r.direction_known);
-    EXPECT_FALSE(r.charge_now_mah.present || r.charge_full_mah.present ||
-                 r.charge_full_design_mah.present || r.current_ma.present ||
-                 r.capacity_percent.present);
+    out << "|" << (r.charging ? "charging " : "") << (r.discharging ? "discharging " : "")
+        << (r.direction_known ? "known " : "") << (r.on_external_power ? "external " : "")
+        << (r.relative_only ? "relative" : "");
+    return out.str();
 }
 
 TEST(DemoScenarios, EachScenarioMatchesItsTable) {
-    const Expected base;
-    Expected charging;
-    charging.power_w = 24.0;
-    charging.charging = true;
-    charging.discharging = false;
-    charging.on_external_power = true;
-    Expected zero_charging = charging;
-    zero_charging.power_w = 0.0;
-    Expected idle = base;
-    idle.power_w = 0.0;
-    idle.discharging = false;
-    idle.on_external_power = true;
-    Expected unknown = base;
-    unknown.power_present = false;
-    Expected no_voltage = base;
-    no_voltage.voltage_present = false;
-    Expected relative = base;
-    relative.relative_only = true;
-    relative.power_present = false;
-    relative.energy_present = false;
-    Expected secondary = base;
-    secondary.id = "sample-2";
-    secondary.name = "Secondary battery";
-    secondary.voltage_v = 15.0;
-    secondary.power_w = -7.5;
-
+    const std::string sample = "sample-1|Internal battery|Sample manufacturer|Lithium ion|142| ";
+    const std::string energy = "35.328Wh 55.2Wh 60Wh - - - - - - ";
+    const std::string base = sample + "-12.48W 12V - " + energy + "|discharging known ";
+    const std::string second = "sample-2|Secondary battery|Sample manufacturer|Lithium ion|142| "
+                               "-7.5W 15V - " + energy + "|discharging known ";
     struct Case {
         const char* scenario;
-        std::vector<Expected> readings;
+        std::vector<std::string> readings;
         const char* message;
     };
     const std::vector<Case> cases = {
-        {"charging", {charging}, ""},
-        {"zero-charging", {zero_charging}, ""},
-        {"idle", {idle}, ""},
-        {"unknown", {unknown}, ""},
-        {"no-voltage", {no_voltage}, ""},
-        {"relative", {relative}, ""},
+        {"charging", {sample + "24W 12V - " + energy + "|charging known external "}, ""},
+        {"zero-charging", {sample + "0W 12V - " + energy + "|charging known external "}, ""},
+        {"idle", {sample + "0W 12V - " + energy + "|known external "}, ""},
+        {"unknown", {sample + "- 12V - " + energy + "|discharging known "}, ""},
+        {"no-voltage", {sample + "-12.48W - - " + energy + "|discharging known "}, ""},
+        {"relative",
+         {sample + "- 12V - - - - - - - - 64% 92% |discharging known relative"}, ""},
         {"empty", {}, ""},
-        {"multiple", {base, secondary}, ""},
+        {"multiple", {base, second}, ""},
         {"error", {base}, "Sample: access to battery data was denied."},
         {"", {base}, ""},
-        {"sample-1", {base}, ""},
         {"Charging", {base}, ""},
         {"charging ", {base}, ""},
-        {"EMPTY", {base}, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("scenario \"") + c.scenario + "\"");
-        for (int pass = 0; pass < 2; ++pass) {  // deterministic from pass to pass
-            const BatterySnapshot snapshot = build_demo_snapshot(c.scenario);
-            ASSERT_EQ(snapshot.readings.size(), c.readings.size());
-            for (std::size_t i = 0; i < c.readings.size(); ++i) {
-                expect_reading(snapshot.readings[i], c.readings[i]);
-            }
-            EXPECT_EQ(snapshot.error_message, c.message);
+        const BatterySnapshot snapshot = build_demo_snapshot(c.scenario);
+        std::vector<std::string> readings;
+        for (const BatteryReading& r : snapshot.readings) {
+            readings.push_back(describe(r));
         }
+        EXPECT_EQ(readings, c.readings);
+        EXPECT_EQ(snapshot.error_message, c.message);
     }
 }
 

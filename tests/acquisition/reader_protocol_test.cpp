@@ -20,6 +20,7 @@
 #include "app/lifecycle.h"
 #include "app/state_lock.h"
 #include "presentation/main_window.h"
+#include "support/fixture_tree.h"
 
 namespace {
 
@@ -38,35 +39,27 @@ struct ScriptedPasses {
 ScriptedPasses* script = nullptr;
 
 BatterySnapshot scripted_pass(AppState& /*state*/) {
-    std::function<BatterySnapshot()> make;
-    {
-        std::unique_lock lock(script->mutex);
-        ++script->started;
-        script->changed.notify_all();
-        script->changed.wait(lock, [] { return !script->hold; });
-        if (!script->results.empty()) {
-            make = std::move(script->results.front());
-            script->results.pop_front();
-        }
-        ++script->finished;
-        script->changed.notify_all();
+    std::unique_lock lock(script->mutex);
+    ++script->started;
+    script->changed.notify_all();
+    script->changed.wait(lock, [] { return !script->hold; });
+    std::function<BatterySnapshot()> make = [] { return BatterySnapshot{}; };
+    if (!script->results.empty()) {
+        make = std::move(script->results.front());
+        script->results.pop_front();
     }
-    return make ? make() : BatterySnapshot{};
+    ++script->finished;
+    script->changed.notify_all();
+    lock.unlock();
+    return make();
 }
 
-BatterySnapshot snapshot_of(std::vector<std::string> ids) {
-    BatterySnapshot snapshot;
-    for (const std::string& id : ids) {
-        BatteryReading reading;
-        reading.id = id;
-        reading.name = id;
-        snapshot.readings.push_back(reading);
-    }
-    return snapshot;
-}
-
-std::function<BatterySnapshot()> returns(std::vector<std::string> ids) {
-    return [ids] { return snapshot_of(ids); };
+std::function<BatterySnapshot()> returns(const std::string& id) {
+    return [id] {
+        BatterySnapshot snapshot;
+        snapshot.readings.emplace_back().id = id;
+        return snapshot;
+    };
 }
 
 struct EmptyTextFailure : std::exception {
@@ -89,11 +82,11 @@ class ReaderProtocol : public testing::Test {
                                      return FALSE;
                                  }),
                                  &window_mapped);
-        ASSERT_TRUE(iterate_until([this] { return window_mapped; }));
+        ASSERT_TRUE(until([this] { return window_mapped; }));
     }
 
     void TearDown() override {
-        release_passes();
+        hold_passes(false);
         if (state.reader_thread != nullptr) {
             stop_reader(state);
         }
@@ -114,14 +107,9 @@ class ReaderProtocol : public testing::Test {
 
     void start_thread() { state.reader_thread = g_thread_new("tavrino-read", reader_main, &state); }
 
-    void hold_passes() {
+    void hold_passes(bool hold = true) {
         std::lock_guard lock(passes.mutex);
-        passes.hold = true;
-    }
-
-    void release_passes() {
-        std::lock_guard lock(passes.mutex);
-        passes.hold = false;
+        passes.hold = hold;
         passes.changed.notify_all();
     }
 
@@ -137,6 +125,14 @@ class ReaderProtocol : public testing::Test {
         });
     }
 
+    void request_stop(bool with_request = false) {
+        lock_state(state);
+        state.read_requested = with_request;
+        state.stop_requested = true;
+        unlock_state(state);
+        g_cond_signal(&state.wake);
+    }
+
     int passes_started() {
         std::lock_guard lock(passes.mutex);
         return passes.started;
@@ -150,25 +146,14 @@ class ReaderProtocol : public testing::Test {
         return value;
     }
 
-    // Polls without turning the main loop, so a scheduled apply stays scheduled.
-    bool poll_until(const std::function<bool()>& done) {
+    // With turn_loop false the main loop stays still, so a scheduled apply stays scheduled.
+    bool until(const std::function<bool()>& done, bool turn_loop = true) {
         const auto give_up = std::chrono::steady_clock::now() + kPatience;
         while (!done()) {
             if (std::chrono::steady_clock::now() > give_up) {
                 return false;
             }
-            std::this_thread::yield();
-        }
-        return true;
-    }
-
-    bool iterate_until(const std::function<bool()>& done) {
-        const auto give_up = std::chrono::steady_clock::now() + kPatience;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > give_up) {
-                return false;
-            }
-            if (!g_main_context_iteration(nullptr, FALSE)) {
+            if (!turn_loop || !g_main_context_iteration(nullptr, FALSE)) {
                 std::this_thread::yield();
             }
         }
@@ -177,20 +162,9 @@ class ReaderProtocol : public testing::Test {
 
     // After `count` passes: true once the last result has been applied by the idle callback.
     bool applied_after(int count) {
-        if (!wait_for_passes(count, count)) {
-            return false;
-        }
-        return iterate_until([&] {
+        return wait_for_passes(count, count) && until([&] {
             return locked([&] { return !state.read_in_progress && state.apply_idle_source == 0; });
         });
-    }
-
-    std::string shown_ids() {
-        std::string ids;
-        for (const BatteryReading& reading : state.shown_snapshot.readings) {
-            ids += reading.id + " ";
-        }
-        return ids;
     }
 
     ScriptedPasses passes;
@@ -199,7 +173,6 @@ class ReaderProtocol : public testing::Test {
 };
 
 TEST_F(ReaderProtocol, RecordsARequestOnlyWhenAPassCanStart) {
-    // No thread: only the flags are under test here.
     EXPECT_TRUE(request_reading(&state));
     EXPECT_TRUE(state.read_requested);
     EXPECT_TRUE(request_reading(&state));
@@ -215,11 +188,6 @@ TEST_F(ReaderProtocol, RecordsARequestOnlyWhenAPassCanStart) {
     EXPECT_TRUE(state.supply_cache->rescan_requested.load());
 
     state.read_requested = false;
-    state.read_in_progress = true;
-    EXPECT_TRUE(request_reading(&state));
-    EXPECT_FALSE(state.read_requested) << "no request while a pass runs";
-
-    state.read_in_progress = false;
     state.stop_requested = true;
     EXPECT_FALSE(request_reading(&state)) << "the timer ends once the program stops";
     EXPECT_FALSE(state.read_requested);
@@ -227,7 +195,7 @@ TEST_F(ReaderProtocol, RecordsARequestOnlyWhenAPassCanStart) {
 
 TEST_F(ReaderProtocol, DropsRequestsAndResumesDuringAPassWithoutAnExtraPass) {
     hold_passes();
-    add_result(returns({"BAT0"}));
+    add_result(returns("BAT0"));
     start_thread();
     request_reading(&state);
     ASSERT_TRUE(wait_for_passes(1, 0));
@@ -242,37 +210,36 @@ TEST_F(ReaderProtocol, DropsRequestsAndResumesDuringAPassWithoutAnExtraPass) {
     g_source_remove(state.tick_source);  // keep ticks out of the pass count
     state.tick_source = 0;
 
-    release_passes();
+    hold_passes(false);
     ASSERT_TRUE(applied_after(1));
-    EXPECT_EQ(shown_ids(), "BAT0 ") << "the running pass's result is applied";
+    EXPECT_EQ(reading_ids(state.shown_snapshot), "BAT0 ") << "the running pass's result is applied";
     EXPECT_EQ(locked([&] { return state.read_requested; }), false)
         << "nothing waits, so no second pass follows";
     EXPECT_EQ(passes_started(), 1);
 }
 
 TEST_F(ReaderProtocol, AppliesOnlyTheNewestOfTwoPublicationsWithOneIdle) {
-    add_result(returns({"OLD"}));
-    add_result(returns({"NEW"}));
+    add_result(returns("OLD"));
+    add_result(returns("NEW"));
     start_thread();
 
     request_reading(&state);
-    ASSERT_TRUE(poll_until([&] {
+    ASSERT_TRUE(until([&] {
         return locked([&] { return !state.read_in_progress && state.apply_idle_source != 0; });
-    }));
+    }, false));
     const guint idle = locked([&] { return state.apply_idle_source; });
 
     request_reading(&state);
-    ASSERT_TRUE(poll_until([&] {
+    ASSERT_TRUE(until([&] {
         return locked([&] {
             return !state.read_in_progress && !state.pending_snapshot.readings.empty() &&
                    state.pending_snapshot.readings[0].id == "NEW";
         });
-    }));
+    }, false));
     EXPECT_EQ(locked([&] { return state.apply_idle_source; }), idle) << "no second idle";
 
-    ASSERT_TRUE(
-        iterate_until([&] { return locked([&] { return state.apply_idle_source == 0; }); }));
-    EXPECT_EQ(shown_ids(), "NEW ");
+    ASSERT_TRUE(until([&] { return locked([&] { return state.apply_idle_source == 0; }); }));
+    EXPECT_EQ(reading_ids(state.shown_snapshot), "NEW ");
     EXPECT_TRUE(locked([&] { return state.pending_snapshot.readings.empty(); }));
     EXPECT_EQ(g_main_context_find_source_by_id(nullptr, idle), nullptr);
 }
@@ -290,12 +257,12 @@ TEST_F(ReaderProtocol, PublishesAFailedPassAsItsMessageAndForgetsTheFailure) {
          "Battery readings could not be read."},
         {[]() -> BatterySnapshot { throw std::runtime_error("cannot open /tmp/\xff\xfe"); },
          "cannot open /tmp/\xef\xbf\xbd\xef\xbf\xbd"},  // U+FFFD for each raw byte
-        {returns({"BAT0"}), ""},
+        {returns("BAT0"), ""},
     };
     start_thread();
     int count = 0;
     for (const Case& c : cases) {
-        add_result(returns({"BAT1"}));  // a good pass first, so "no readings" means something
+        add_result(returns("BAT1"));  // a good pass first, so "no readings" means something
         add_result(c.pass);
         for (int i = 0; i < 2; ++i) {
             request_reading(&state);
@@ -306,36 +273,29 @@ TEST_F(ReaderProtocol, PublishesAFailedPassAsItsMessageAndForgetsTheFailure) {
     }
 }
 
-TEST_F(ReaderProtocol, StopsWhileWaitingWithoutAPass) {
-    start_thread();
-    stop_reader(state);
-    EXPECT_EQ(state.reader_thread, nullptr);
-    EXPECT_EQ(passes_started(), 0);
-}
-
-TEST_F(ReaderProtocol, StopsWithARequestPendingWithoutServingIt) {
-    start_thread();
-    lock_state(state);
-    state.read_requested = true;  // recorded, but stop arrives before the reader looks
-    state.stop_requested = true;
-    unlock_state(state);
-    g_cond_signal(&state.wake);
-    stop_reader(state);
-    EXPECT_EQ(passes_started(), 0);
+TEST_F(ReaderProtocol, StopsWhileWaitingOrWithARequestPendingWithoutAPass) {
+    for (const bool pending : {false, true}) {
+        SCOPED_TRACE(pending ? "request pending" : "waiting");
+        state.stop_requested = false;
+        start_thread();
+        if (pending) {
+            request_stop(true);  // a request recorded, but stop arrives before the reader looks
+        }
+        stop_reader(state);
+        EXPECT_EQ(state.reader_thread, nullptr);
+        EXPECT_EQ(passes_started(), 0);
+    }
 }
 
 TEST_F(ReaderProtocol, StopDuringAPassDiscardsItsResult) {
     hold_passes();
-    add_result(returns({"BAT0"}));
+    add_result(returns("BAT0"));
     start_thread();
     request_reading(&state);
     ASSERT_TRUE(wait_for_passes(1, 0));
 
-    lock_state(state);
-    state.stop_requested = true;
-    unlock_state(state);
-    g_cond_signal(&state.wake);
-    release_passes();  // the pass runs to its end
+    request_stop();
+    hold_passes(false);  // the pass runs to its end
     g_thread_join(state.reader_thread);
     state.reader_thread = nullptr;
 
@@ -345,10 +305,11 @@ TEST_F(ReaderProtocol, StopDuringAPassDiscardsItsResult) {
 }
 
 TEST_F(ReaderProtocol, StopRemovesAnApplyThatNeverRan) {
-    add_result(returns({"BAT0"}));
+    add_result(returns("BAT0"));
     start_thread();
     request_reading(&state);
-    ASSERT_TRUE(poll_until([&] { return locked([&] { return state.apply_idle_source != 0; }); }));
+    ASSERT_TRUE(
+        until([&] { return locked([&] { return state.apply_idle_source != 0; }); }, false));
     const guint idle = locked([&] { return state.apply_idle_source; });
 
     stop_reader(state);
@@ -359,50 +320,34 @@ TEST_F(ReaderProtocol, StopRemovesAnApplyThatNeverRan) {
     EXPECT_TRUE(state.shown_snapshot.readings.empty()) << "nothing applied after the stop";
 }
 
-TEST_F(ReaderProtocol, PauseRemovesTheTimerAndResumeRescansReadsAndAddsANewOne) {
+TEST_F(ReaderProtocol, PauseAndResumeReplaceTheTimerWhileRepeatedMapOrUnmapChangesNothing) {
     start_reader(state);
     ASSERT_TRUE(applied_after(1)) << "the first pass starts at once";
     const guint first_tick = state.tick_source;
     ASSERT_NE(first_tick, 0U);
+    state.supply_cache->rescan_requested = false;
 
-    set_paused(&state, true);
+    on_map_event(state.window, nullptr, &state);
+    EXPECT_FALSE(state.paused);
+    EXPECT_EQ(state.tick_source, first_tick);
+    EXPECT_FALSE(locked([&] { return state.read_requested; }));
+    EXPECT_FALSE(state.supply_cache->rescan_requested.load());
+
+    on_unmap_event(state.window, nullptr, &state);
+    EXPECT_TRUE(state.paused);
     EXPECT_EQ(state.tick_source, 0U);
     EXPECT_EQ(g_main_context_find_source_by_id(nullptr, first_tick), nullptr);
+    on_unmap_event(state.window, nullptr, &state);
+    EXPECT_TRUE(state.paused);
+    EXPECT_EQ(state.tick_source, 0U);
+    EXPECT_FALSE(state.supply_cache->rescan_requested.load());
 
-    state.supply_cache->rescan_requested = false;
-    set_paused(&state, false);
+    on_map_event(state.window, nullptr, &state);
+    EXPECT_FALSE(state.paused);
     EXPECT_TRUE(state.supply_cache->rescan_requested.load());
     ASSERT_NE(state.tick_source, 0U);
     EXPECT_NE(g_main_context_find_source_by_id(nullptr, state.tick_source), nullptr);
     EXPECT_TRUE(wait_for_passes(2, 2)) << "resuming starts a pass at once";
-}
-
-TEST_F(ReaderProtocol, MapWhileRunningAndUnmapWhilePausedChangeNothing) {
-    state.tick_source = g_timeout_add_seconds(2, request_reading, &state);
-    const guint tick = state.tick_source;
-
-    on_map_event(state.window, nullptr, &state);
-    EXPECT_FALSE(state.paused);
-    EXPECT_EQ(state.tick_source, tick);
-    EXPECT_FALSE(state.read_requested);
-    EXPECT_FALSE(state.supply_cache->rescan_requested.load());
-
-    on_unmap_event(state.window, nullptr, &state);
-    EXPECT_TRUE(state.paused);
-    EXPECT_EQ(state.tick_source, 0U);
-
-    request_reading(&state);
-    on_unmap_event(state.window, nullptr, &state);
-    EXPECT_TRUE(state.paused);
-    EXPECT_EQ(state.tick_source, 0U);
-    EXPECT_FALSE(state.read_requested);
-    EXPECT_FALSE(state.supply_cache->rescan_requested.load());
-
-    on_map_event(state.window, nullptr, &state);
-    EXPECT_FALSE(state.paused);
-    EXPECT_NE(state.tick_source, 0U);
-    EXPECT_TRUE(state.read_requested);
-    EXPECT_TRUE(state.supply_cache->rescan_requested.load());
 }
 
 }  // namespace

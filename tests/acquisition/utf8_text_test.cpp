@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -25,10 +25,7 @@ TEST(MakeValidUtf8, ReplacesInvalidBytesAndKeepsValidText) {
         std::string out;
     };
     const std::vector<Case> cases = {
-        {"", ""},
-        {"BAT0", "BAT0"},
         {"\xc3\x85sa \xe2\x80\x94 \xf0\x9f\x94\x8b", "\xc3\x85sa \xe2\x80\x94 \xf0\x9f\x94\x8b"},
-        {"\xff", kReplacement},
         {"A\xc3", "A" + kReplacement},                       // cut sequence at the end
         {"\xc0\xaf", kReplacement + kReplacement},           // overlong encoding
         {"\xed\xa0\x80", kReplacement + kReplacement + kReplacement},  // a UTF-16 surrogate
@@ -37,61 +34,38 @@ TEST(MakeValidUtf8, ReplacesInvalidBytesAndKeepsValidText) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.out);
-        const std::string result = make_valid_utf8(c.in);
-        EXPECT_EQ(result, c.out);
-        EXPECT_TRUE(valid(result));
+        EXPECT_EQ(make_valid_utf8(c.in), c.out);
     }
 }
 
-TEST(MakeValidUtf8, EveryFirmwareStringInASnapshotIsValid) {
+TEST(MakeValidUtf8, FirmwareStringsAreCleanedAndIdsThatCleanUpAlikeStayDistinct) {
     FixtureTree tree;
-    tree.add_supply("BAT\xff", {{"type", "Battery"},
-                                {"status", "Discharging"},
-                                {"capacity", "50"},
-                                {"model_name", "Model\xfe\xc3"},
-                                {"manufacturer", "\xa9SMP"},
+    tree.add_supply("BAT\xff", {{"type", "Battery"}, {"status", "Discharging"},
+                                {"model_name", "Model\xfe\xc3"}, {"manufacturer", "\xa9SMP"},
                                 {"technology", "Li\x80ion"}});
-    tree.add_supply("BAT\xc3\x85", {{"type", "Battery"},
-                                    {"status", "Discharging"},
-                                    {"capacity", "50"},
-                                    {"manufacturer", "Sch\xc3\xb6n"}});
-    SupplyCache cache;
-    cache.root = tree.root;
+    // The selector tells batteries apart by id; cleaning must not merge two of them, nor may
+    // a suffix added to one repeat a name that sorts between them.
+    for (const char* name : {"BAT\xfe", "BAT\xef\xbf\xbd#1", "BAT\xef\xbf\xbd#2"}) {
+        tree.add_supply(name, {{"type", "Battery"}, {"status", "Discharging"}});
+    }
+    TreeCache cache(tree.root);
     const BatterySnapshot snapshot = run_live_pass(cache);
-    ASSERT_EQ(snapshot.readings.size(), 2U);
-    const BatteryReading& valid_one = snapshot.readings[0];  // "BATÅ" sorts before U+FFFD
-    EXPECT_EQ(valid_one.id, "BAT\xc3\x85");
-    EXPECT_EQ(valid_one.name, "BAT\xc3\x85");
-    EXPECT_EQ(valid_one.manufacturer, "Sch\xc3\xb6n");
-    const BatteryReading& mangled = snapshot.readings[1];
-    EXPECT_EQ(mangled.id, "BAT" + kReplacement);
-    EXPECT_EQ(mangled.name, "Model" + kReplacement + kReplacement);
-    EXPECT_EQ(mangled.manufacturer, kReplacement + "SMP");
-    EXPECT_EQ(mangled.technology, "Li" + kReplacement + "ion");
+    ASSERT_EQ(snapshot.readings.size(), 4U);
+    std::set<std::string> ids;
+    int mangled = 0;
     for (const BatteryReading& r : snapshot.readings) {
         EXPECT_TRUE(valid(r.id) && valid(r.name) && valid(r.manufacturer) &&
                     valid(r.technology));
+        ids.insert(r.id);
+        if (r.name.starts_with("Model")) {
+            ++mangled;
+            EXPECT_EQ(r.name, "Model" + kReplacement + kReplacement);
+            EXPECT_EQ(r.manufacturer, kReplacement + "SMP");
+            EXPECT_EQ(r.technology, "Li" + kReplacement + "ion");
+        }
     }
-}
-
-TEST(MakeValidUtf8, DirectoryNamesThatCleanUpAlikeStayDistinct) {
-    // The selector tells batteries apart by id; cleaning must not merge two of them.
-    FixtureTree tree;
-    for (const char* name : {"B\xff", "B\xfe", "B\xef\xbf\xbd#2"}) {
-        tree.add_supply(name, {{"type", "Battery"}, {"status", "Discharging"}});
-    }
-    SupplyCache cache;
-    cache.root = tree.root;
-    const BatterySnapshot snapshot = run_live_pass(cache);
-    ASSERT_EQ(snapshot.readings.size(), 3U);
-    std::vector<std::string> ids;
-    for (const BatteryReading& r : snapshot.readings) {
-        EXPECT_TRUE(valid(r.id));
-        EXPECT_EQ(r.name, r.id);
-        ids.push_back(r.id);
-    }
-    std::sort(ids.begin(), ids.end());
-    EXPECT_EQ(std::adjacent_find(ids.begin(), ids.end()), ids.end());
+    EXPECT_EQ(ids.size(), 4U);
+    EXPECT_EQ(mangled, 1);
 }
 
 } // namespace

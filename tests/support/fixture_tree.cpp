@@ -58,3 +58,11 @@ void write_fixture_file(const std::filesystem::path& path, std::string_view byte
         throw std::runtime_error("cannot write " + path.string());
     }
 }
+
+std::string reading_ids(const BatterySnapshot& snapshot) {
+    std::string ids;
+    for (const BatteryReading& r : snapshot.readings) {
+        ids += r.id + " ";
+    }
+    return ids;
+}

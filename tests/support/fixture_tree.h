@@ -7,6 +7,9 @@
 #include <utility>
 #include <vector>
 
+#include "acquisition/battery_snapshot.h"
+#include "acquisition/supply_cache.h"
+
 // Attribute name (lower case, as in the file names) and value, in the order given.
 using FixtureAttributes = std::vector<std::pair<std::string, std::string>>;
 
@@ -32,3 +35,11 @@ struct FixtureTree {
 
 // Creates or replaces a file holding exactly these bytes; throws on failure.
 void write_fixture_file(const std::filesystem::path& path, std::string_view bytes);
+
+// The ids of the readings, each followed by a space: "BAT0 BAT1 ".
+std::string reading_ids(const BatterySnapshot& snapshot);
+
+// A supply cache pointed at a tree's root.
+struct TreeCache : SupplyCache {
+    explicit TreeCache(const std::filesystem::path& tree_root) { root = tree_root; }
+};
