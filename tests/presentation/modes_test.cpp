@@ -28,14 +28,11 @@ gboolean send_configure(AppState& state, int width, int height) {
     return on_configure_event(state.window, &event, &state);
 }
 
-bool has_size(const AppState& state, int width, int height) {
-    const WindowSize size = window_size(state);
-    return size.width == width && size.height == height;
-}
-
 bool locked_at_compact_size(const AppState& state) {
-    const WindowSize size = window_size(state);
-    return !resizable(state) && size.width >= 280 && size.height <= 96;
+    int width = 0;
+    int height = 0;
+    gtk_window_get_size(GTK_WINDOW(state.window), &width, &height);
+    return !resizable(state) && width >= 280 && height <= 96;
 }
 
 TEST_F(ViewModeTest, CompactLocksAndExpandedRestoresTheUsersSizeEvenAfterQuickSwitches) {
