@@ -1,22 +1,20 @@
-#include "presentation/main_window.h"
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <string>
-#include <vector>
-
 #include "app/built_window.h"
 #include "app/location_env.h"
+#include "presentation/main_window.h"
 #include "support/fixture_tree.h"
 #include "widget_probes.h"
 
-namespace {
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
+namespace {
 
 // The footer's caption: the first child of the box that holds the pin toggle.
 std::string footer_caption(const AppState& state) {
-    GList* children = gtk_container_get_children(GTK_CONTAINER(gtk_widget_get_parent(state.pin_toggle)));
+    GList* children =
+        gtk_container_get_children(GTK_CONTAINER(gtk_widget_get_parent(state.pin_toggle)));
     std::string caption = text_of(GTK_WIDGET(children->data));
     g_list_free(children);
     return caption;
@@ -54,16 +52,36 @@ TEST(MainWindow, StartStateInEveryUnitAndMode) {
         const AppState& s = built.state;
         EXPECT_STREQ(gtk_window_get_title(GTK_WINDOW(s.window)), c.title);
         EXPECT_EQ(footer_caption(s), c.caption);
-        g_autofree gchar* unit = gtk_combo_box_text_get_active_text(GTK_COMBO_BOX_TEXT(s.unit_combo));
+        g_autofree gchar* unit =
+            gtk_combo_box_text_get_active_text(GTK_COMBO_BOX_TEXT(s.unit_combo));
         EXPECT_STREQ(unit, c.unit_text);
 
-        const std::vector<GtkWidget*> fields = {
-            s.window, s.stack, s.expanded_page, s.compact_page, s.unit_combo, s.battery_combo,
-            s.heading_label, s.rate_label, s.status_label, s.battery_label, s.percent_label,
-            s.charge_bar, s.notes_label, s.details_label, s.remaining_value, s.full_charge_value,
-            s.design_capacity_value, s.health_value, s.voltage_value, s.compact_rate_label,
-            s.compact_remaining_label, s.pin_toggle, s.compact_pin_toggle, s.collapse_button,
-            s.expand_button, s.unit_error_label};
+        const std::vector<GtkWidget*> fields = {s.window,
+                                                s.stack,
+                                                s.expanded_page,
+                                                s.compact_page,
+                                                s.unit_combo,
+                                                s.battery_combo,
+                                                s.heading_label,
+                                                s.rate_label,
+                                                s.status_label,
+                                                s.battery_label,
+                                                s.percent_label,
+                                                s.charge_bar,
+                                                s.notes_label,
+                                                s.details_label,
+                                                s.remaining_value,
+                                                s.full_charge_value,
+                                                s.design_capacity_value,
+                                                s.health_value,
+                                                s.voltage_value,
+                                                s.compact_rate_label,
+                                                s.compact_remaining_label,
+                                                s.pin_toggle,
+                                                s.compact_pin_toggle,
+                                                s.collapse_button,
+                                                s.expand_button,
+                                                s.unit_error_label};
         for (std::size_t i = 0; i < fields.size(); ++i) {
             ASSERT_TRUE(GTK_IS_WIDGET(fields[i])) << "field " << i;
             // Hidden until two batteries are reported, or a save fails.
@@ -97,4 +115,4 @@ TEST(MainWindow, StyleSheetParsesAndTakesEffect) {
     EXPECT_NEAR(font_px(built.state.compact_rate_label), 20.0, 0.01);
 }
 
-}  // namespace
+} // namespace

@@ -1,10 +1,9 @@
-#include <string>
+#include "app/version.h"
+#include "presentation/reading_view.h"
 
 #include <glib.h>
 #include <gtest/gtest.h>
-
-#include "app/version.h"
-#include "presentation/reading_view.h"
+#include <string>
 
 namespace {
 
@@ -65,67 +64,49 @@ ReadingView view_of(const BatterySnapshot& snapshot, CapacityUnit unit = Capacit
 
 TEST(ReadingViewTest, CaptionStatusAndRateTextsFollowTheDirection) {
     struct Case {
-        const char* what;
         OptionalNumber power_w, current_ma;
-        bool direction_known, charging, discharging, external;
+        const char* flags; // K: direction known, C: charging, D: discharging, E: external power
         CapacityUnit unit;
-        const char* caption;
-        const char* status;
-        const char* rate;
-        const char* compact_rate;
+        const char* texts; // caption|status|rate|compact rate
     };
     const CapacityUnit wh = CapacityUnit::Wh;
+    const CapacityUnit mah = CapacityUnit::mAh;
     const Case cases[] = {
-        {"draining", of(-12.48), kAbsent, true, false, true, false, wh, "Battery drain",
-         "Discharging", "12.48 W", "12.48 W"},
-        {"charging", of(12.48), kAbsent, true, true, false, true, wh, "Battery charging",
-         "Charging", "12.48 W", "+12.48 W"},
-        {"rate beats flags", of(3), kAbsent, true, false, true, false, wh, "Battery charging",
-         "Charging", "3.00 W", "+3.00 W"},
-        {"negative rate beats flags", of(-3), kAbsent, true, true, false, true, wh, "Battery drain",
-         "Discharging", "3.00 W", "3.00 W"},
-        {"zero rate, charging flag", of(0), kAbsent, true, true, false, true, wh,
-         "Battery charging", "Charging", "0.00 W", "0.00 W"},
-        {"zero rate, plugged in", of(0), kAbsent, true, false, false, true, wh, "Battery drain",
-         "Plugged in · not charging", "0.00 W", "0.00 W"},
-        {"no rate, discharging flag", kAbsent, kAbsent, true, false, true, false, wh,
-         "Battery drain", "Discharging", "— W", "— W"},
-        {"zero rate, no flags", of(0), kAbsent, true, false, false, false, wh, "Battery drain",
-         "On battery", "0.00 W", "0.00 W"},
-        {"unknown direction, charging", of(5), kAbsent, false, true, false, true, wh,
-         "Battery rate", "Charging", "5.00 W", "+5.00 W"},
-        {"unknown direction, draining", of(-5), kAbsent, false, false, true, false, wh,
-         "Battery rate", "Discharging", "5.00 W", "5.00 W"},
-        {"unknown direction, positive rate, no flags", of(5), kAbsent, false, false, false, false,
-         wh, "Battery rate", "On battery", "5.00 W", "5.00 W"},
-        {"unknown direction, zero rate", of(0), kAbsent, false, true, false, true, wh,
-         "Battery charging", "Charging", "0.00 W", "0.00 W"},
-        {"unknown direction, no rate", kAbsent, kAbsent, false, false, false, true, wh,
-         "Battery drain", "Plugged in · not charging", "— W", "— W"},
+        {of(-12.48), kAbsent, "KD", wh, "Battery drain|Discharging|12.48 W|12.48 W"},
+        {of(12.48), kAbsent, "KCE", wh, "Battery charging|Charging|12.48 W|+12.48 W"},
+        {of(3), kAbsent, "KD", wh, "Battery charging|Charging|3.00 W|+3.00 W"}, // rate first
+        {of(-3), kAbsent, "KCE", wh, "Battery drain|Discharging|3.00 W|3.00 W"},
+        {of(0), kAbsent, "KCE", wh, "Battery charging|Charging|0.00 W|0.00 W"},
+        {of(0), kAbsent, "KE", wh, "Battery drain|Plugged in · not charging|0.00 W|0.00 W"},
+        {kAbsent, kAbsent, "KD", wh, "Battery drain|Discharging|— W|— W"},
+        {of(0), kAbsent, "K", wh, "Battery drain|On battery|0.00 W|0.00 W"},
+        {of(5), kAbsent, "CE", wh, "Battery rate|Charging|5.00 W|+5.00 W"},
+        {of(-5), kAbsent, "D", wh, "Battery rate|Discharging|5.00 W|5.00 W"},
+        {of(5), kAbsent, "", wh, "Battery rate|On battery|5.00 W|5.00 W"},
+        {of(0), kAbsent, "CE", wh, "Battery charging|Charging|0.00 W|0.00 W"},
+        {kAbsent, kAbsent, "E", wh, "Battery drain|Plugged in · not charging|— W|— W"},
         // Without a voltage the W rate is absent; the mA rate still tells the direction.
-        {"direction from mA", kAbsent, of(500), true, false, false, false, wh, "Battery charging",
-         "Charging", "— W", "— W"},
-        {"mA unit", of(-6.24), of(-520), true, false, true, false, CapacityUnit::mAh,
-         "Battery drain", "Discharging", "520 mA", "520 mA"},
+        {kAbsent, of(500), "K", wh, "Battery charging|Charging|— W|— W"},
+        {of(-6.24), of(-520), "KD", mah, "Battery drain|Discharging|520 mA|520 mA"},
         // Charging by the watts, yet a negative current: no "+" on a negative figure.
-        {"charging, negative display rate", of(5), of(-100), true, false, false, false,
-         CapacityUnit::mAh, "Battery charging", "Charging", "100 mA", "100 mA"},
+        {of(5), of(-100), "K", mah, "Battery charging|Charging|100 mA|100 mA"},
     };
     for (const Case& c : cases) {
+        const std::string flags = c.flags;
         BatteryReading r = full_reading();
         r.power_w = c.power_w;
         r.current_ma = c.current_ma;
         r.voltage_v = kAbsent;
-        r.direction_known = c.direction_known;
-        r.charging = c.charging;
-        r.discharging = c.discharging;
-        r.on_external_power = c.external;
+        r.direction_known = flags.find('K') != std::string::npos;
+        r.charging = flags.find('C') != std::string::npos;
+        r.discharging = flags.find('D') != std::string::npos;
+        r.on_external_power = flags.find('E') != std::string::npos;
         for (bool compact : {false, true}) {
-            const ReadingView view = view_of(snapshot_of(r), c.unit, compact);
-            EXPECT_EQ(view.caption, c.caption) << c.what;
-            EXPECT_EQ(view.status_text, c.status) << c.what;
-            EXPECT_EQ(view.rate_text, c.rate) << c.what;
-            EXPECT_EQ(view.compact_rate_text, c.compact_rate) << c.what;
+            const ReadingView v = view_of(snapshot_of(r), c.unit, compact);
+            EXPECT_EQ(v.caption + "|" + v.status_text + "|" + v.rate_text + "|" +
+                          v.compact_rate_text,
+                      c.texts)
+                << c.power_w.value << " " << c.flags;
         }
     }
 }
@@ -160,7 +141,7 @@ TEST(ReadingViewTest, NotesInOrderWithSingleSpaces) {
     relative.name = "Internal battery";
     relative.relative_only = true;
     relative.relative_charge_percent = of(64);
-    relative.voltage_v = of(11.1);  // would allow an estimate; relative batteries get none
+    relative.voltage_v = of(11.1); // would allow an estimate; relative batteries get none
 
     BatteryReading unknown_direction = full_reading();
     unknown_direction.direction_known = false;
@@ -175,7 +156,7 @@ TEST(ReadingViewTest, NotesInOrderWithSingleSpaces) {
     charge_only.charge_now_mah = of(2944);
     charge_only.charge_full_mah = of(4600);
     charge_only.charge_full_design_mah = of(5000);
-    BatteryReading negative_estimate = full_reading();  // a negative native value is no value
+    BatteryReading negative_estimate = full_reading(); // a negative native value is no value
     negative_estimate.energy_full_design_wh = of(-1);
     negative_estimate.charge_full_design_mah = of(5000);
 
@@ -183,7 +164,7 @@ TEST(ReadingViewTest, NotesInOrderWithSingleSpaces) {
     no_voltage.voltage_v = kAbsent;
     BatteryReading zero_voltage = full_reading();
     zero_voltage.voltage_v = of(0);
-    BatteryReading no_capacity = full_reading();  // voltage usable: no conversion note
+    BatteryReading no_capacity = full_reading(); // voltage usable: no conversion note
     no_capacity.energy_now_wh = kAbsent;
     BatteryReading nothing_but_voltage = full_reading();
     nothing_but_voltage.power_w = kAbsent;
@@ -230,7 +211,7 @@ TEST(ReadingViewTest, SelectionFallsBackToTheFirstReading) {
     snapshot.readings[0].name = "First";
     snapshot.readings.push_back(full_reading());
     snapshot.readings[1].id = "BAT1";
-    snapshot.readings[1].name = "";  // an empty name still gives a title
+    snapshot.readings[1].name = ""; // an empty name still gives a title
     for (const char* selected : {"BAT1", "BAT0", "", "BAT", "BAT10", "bat1"}) {
         EXPECT_EQ(compute_reading_view(snapshot, CapacityUnit::Wh, selected, false, false).title,
                   std::string(selected) == "BAT1" ? "Battery" : "First")
@@ -244,13 +225,7 @@ TEST(ReadingViewTest, CapacityTextsNativeAndConverted) {
         const char* what;
         BatteryReading reading;
         CapacityUnit unit;
-        const char* percent;
-        const char* remaining;
-        const char* compact_remaining;
-        const char* full;
-        const char* design;
-        const char* health;
-        const char* voltage;
+        const char* texts; // percent|remaining|compact remaining|full|design|health|voltage
     };
     BatteryReading plain = full_reading();
     BatteryReading no_voltage = full_reading();
@@ -264,9 +239,9 @@ TEST(ReadingViewTest, CapacityTextsNativeAndConverted) {
     over_full.energy_full_design_wh = of(55.2);
     BatteryReading over_full_computed = over_full;
     over_full_computed.capacity_percent = kAbsent;
-    BatteryReading bad_reported = over_full_computed;  // a negative level is no level
+    BatteryReading bad_reported = over_full_computed; // a negative level is no level
     bad_reported.capacity_percent = of(-3);
-    BatteryReading charge_pairs;  // no full energy: both percentages fall to the charge pairs
+    BatteryReading charge_pairs; // no full energy: both percentages fall to the charge pairs
     charge_pairs.energy_now_wh = of(10);
     charge_pairs.energy_full_design_wh = of(60);
     charge_pairs.charge_now_mah = of(1500);
@@ -276,45 +251,38 @@ TEST(ReadingViewTest, CapacityTextsNativeAndConverted) {
     relative.relative_only = true;
     relative.relative_charge_percent = of(64);
     relative.relative_health_percent = of(92);
-    relative.capacity_percent = of(65);  // a reported level still comes first
+    relative.capacity_percent = of(65); // a reported level still comes first
     relative.voltage_v = of(11.1);
-    relative.energy_now_wh = of(30);  // never shown for a relative-only battery
+    relative.energy_now_wh = of(30); // never shown for a relative-only battery
 
+    const CapacityUnit wh = CapacityUnit::Wh;
+    const CapacityUnit mah = CapacityUnit::mAh;
     const Case cases[] = {
-        {"native Wh", plain, CapacityUnit::Wh, "64%", "35.33 Wh", "35.33 Wh", "55.20 Wh",
-         "60.00 Wh", "92%", "12.00 V"},
-        {"converted to mAh", plain, CapacityUnit::mAh, "64%", "2944 mAh", "≈2944 mAh", "4600 mAh",
-         "5000 mAh", "92%", "12.00 V"},
-        {"no voltage", no_voltage, CapacityUnit::mAh, "64%", "— mAh", "— mAh", "— mAh", "— mAh",
-         "92%", "— V"},
-        {"negative native", negative_native, CapacityUnit::mAh, "64%", "2944 mAh", "≈2944 mAh",
-         "4600 mAh", "5000 mAh", "92%", "12.00 V"},
-        {"reported 100%", over_full, CapacityUnit::Wh, "100%", "61.00 Wh", "61.00 Wh", "60.00 Wh",
-         "55.20 Wh", "109%", "12.00 V"},
-        {"computed capped", over_full_computed, CapacityUnit::Wh, "100%", "61.00 Wh", "61.00 Wh",
-         "60.00 Wh", "55.20 Wh", "109%", "12.00 V"},
-        {"negative reported", bad_reported, CapacityUnit::Wh, "100%", "61.00 Wh", "61.00 Wh",
-         "60.00 Wh", "55.20 Wh", "109%", "12.00 V"},
-        {"charge pairs", charge_pairs, CapacityUnit::mAh, "50%", "1500 mAh", "1500 mAh", "3000 mAh",
-         "3300 mAh", "91%", "— V"},
-        {"relative", relative, CapacityUnit::Wh, "65%", "— Wh", "— Wh", "— Wh", "— Wh", "92%",
-         "11.10 V"},
+        {"native Wh", plain, wh, "64%|35.33 Wh|35.33 Wh|55.20 Wh|60.00 Wh|92%|12.00 V"},
+        {"converted", plain, mah, "64%|2944 mAh|≈2944 mAh|4600 mAh|5000 mAh|92%|12.00 V"},
+        {"no voltage", no_voltage, mah, "64%|— mAh|— mAh|— mAh|— mAh|92%|— V"},
+        {"negative native", negative_native, mah,
+         "64%|2944 mAh|≈2944 mAh|4600 mAh|5000 mAh|92%|12.00 V"},
+        {"reported 100%", over_full, wh, "100%|61.00 Wh|61.00 Wh|60.00 Wh|55.20 Wh|109%|12.00 V"},
+        {"computed capped", over_full_computed, wh,
+         "100%|61.00 Wh|61.00 Wh|60.00 Wh|55.20 Wh|109%|12.00 V"},
+        {"negative reported", bad_reported, wh,
+         "100%|61.00 Wh|61.00 Wh|60.00 Wh|55.20 Wh|109%|12.00 V"},
+        {"charge pairs", charge_pairs, mah, "50%|1500 mAh|1500 mAh|3000 mAh|3300 mAh|91%|— V"},
+        {"relative", relative, wh, "65%|— Wh|— Wh|— Wh|— Wh|92%|11.10 V"},
     };
     for (const Case& c : cases) {
-        const ReadingView view = view_of(snapshot_of(c.reading), c.unit);
-        EXPECT_EQ(view.percent_text, c.percent) << c.what;
-        EXPECT_EQ(view.remaining_text, c.remaining) << c.what;
-        EXPECT_EQ(view.compact_remaining_text, c.compact_remaining) << c.what;
-        EXPECT_EQ(view.full_charge_text, c.full) << c.what;
-        EXPECT_EQ(view.design_capacity_text, c.design) << c.what;
-        EXPECT_EQ(view.health_text, c.health) << c.what;
-        EXPECT_EQ(view.voltage_text, c.voltage) << c.what;
-
+        const ReadingView v = view_of(snapshot_of(c.reading), c.unit);
+        EXPECT_EQ(v.percent_text + "|" + v.remaining_text + "|" + v.compact_remaining_text + "|" +
+                      v.full_charge_text + "|" + v.design_capacity_text + "|" + v.health_text +
+                      "|" + v.voltage_text,
+                  c.texts)
+            << c.what;
+        // The compact view leaves the expanded page's texts empty.
         const ReadingView compact = view_of(snapshot_of(c.reading), c.unit, true);
         EXPECT_EQ(compact.percent_text + compact.compact_remaining_text,
-                  std::string(c.percent) + c.compact_remaining)
+                  v.percent_text + v.compact_remaining_text)
             << c.what;
-        // The expanded page's texts are left empty for the compact one.
         EXPECT_EQ(compact.full_charge_text + compact.design_capacity_text + compact.health_text +
                       compact.voltage_text + compact.details,
                   "")
@@ -342,7 +310,8 @@ TEST(ReadingViewTest, DetailsText) {
     bare.has_cycle_count = true;
     bare.cycle_count = 4294967294U;
     EXPECT_EQ(view_of(snapshot_of(bare, kError)).details,
-              "Battery\nManufacturer: —\nChemistry: —\nCycles: 4294967294" + footer() + "\n\n" + kError);
+              "Battery\nManufacturer: —\nChemistry: —\nCycles: 4294967294" + footer() + "\n\n" +
+                  kError);
 
     BatterySnapshot empty;
     EXPECT_EQ(compute_reading_view(empty, CapacityUnit::Wh, "", true, false).details,
@@ -364,4 +333,4 @@ TEST(ReadingViewTest, BatteryStringsAreMadeValid) {
     EXPECT_NE(view.details.find("Manufacturer: Ac\xEF\xBF\xBDme\n"), std::string::npos);
 }
 
-}  // namespace
+} // namespace

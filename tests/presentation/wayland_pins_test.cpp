@@ -1,7 +1,7 @@
 // The pins and Ctrl+T as a native Wayland client, run under a headless compositor.
-#include <gtest/gtest.h>
-
 #include "widget_probes.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -35,4 +35,4 @@ TEST_F(WaylandPinsTest, ControlTIsLeftToOthersAndControlMStillSwitches) {
     EXPECT_TRUE(state.compact);
 }
 
-}  // namespace
+} // namespace

@@ -1,19 +1,18 @@
 // widget_probes.h: what the display tests read back from real widgets, and the shown window.
 #pragma once
-#include <functional>
-#include <memory>
-#include <string>
-#include <utility>
-#include <vector>
-
-#include <gtest/gtest.h>
-#include <gtk/gtk.h>
-
 #include "app/app_state.h"
 #include "app/lifecycle.h"
 #include "presentation/keep_above.h"
 #include "presentation/main_window.h"
 #include "presentation/shortcuts.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 inline std::string text_of(GtkWidget* label) { return gtk_label_get_text(GTK_LABEL(label)); }
 
@@ -68,12 +67,12 @@ class NotifyCounter {
         handlers_.emplace_back(object,
                                g_signal_connect(object, "notify", G_CALLBACK(on_notify), this));
     }
-    void watch_widget(GtkWidget* widget) {  // the widget and its ATK object
+    void watch_widget(GtkWidget* widget) { // the widget and its ATK object
         watch(widget);
         watch(gtk_widget_get_accessible(widget));
     }
     int count() const { return static_cast<int>(changes_.size()); }
-    std::string changes() const {  // "Type.property ..." for failure messages
+    std::string changes() const { // "Type.property ..." for failure messages
         std::string all;
         for (const std::string& change : changes_) {
             all += change + " ";
@@ -95,7 +94,7 @@ inline bool pump_until(const std::function<bool()>& done, int timeout_ms = 5000)
             return false;
         }
         if (!g_main_context_iteration(nullptr, FALSE)) {
-            g_usleep(2000);  // nothing ready: give the display server a moment
+            g_usleep(2000); // nothing ready: give the display server a moment
         }
     }
     return true;
@@ -103,7 +102,7 @@ inline bool pump_until(const std::function<bool()>& done, int timeout_ms = 5000)
 
 // Runs the main context until every idle of default priority scheduled now has run.
 inline void drain_idles() {
-    bool ran = false;  // set by an idle of lower priority than every idle under test
+    bool ran = false; // set by an idle of lower priority than every idle under test
     g_idle_add_full(
         G_PRIORITY_LOW,
         [](gpointer data) -> gboolean {
@@ -119,7 +118,7 @@ struct ShownWindow : testing::Test {
     AppState state;
     void SetUp() override {
         init_app_state(state);
-        state.supply_cache = std::make_unique<SupplyCache>();  // resuming the reader asks it
+        state.supply_cache = std::make_unique<SupplyCache>(); // resuming the reader asks it
         state.demo_mode = true;
         build_main_window(state);
         ASSERT_TRUE(pump_until([&] {
@@ -130,8 +129,8 @@ struct ShownWindow : testing::Test {
     }
     void TearDown() override {
         // No main loop runs here for the program's destroy handler to quit.
-        g_signal_handlers_disconnect_by_func(
-            state.window, reinterpret_cast<gpointer>(on_window_destroy), &state);
+        g_signal_handlers_disconnect_by_func(state.window,
+                                             reinterpret_cast<gpointer>(on_window_destroy), &state);
         gtk_widget_destroy(state.window);
         state.window_destroyed = true;
         for (guint* source :
