@@ -1,12 +1,13 @@
 // The figure rules below the reading view: formatting, font sizes, units and percentages.
+#include <limits>
+#include <string>
+
+#include <gtest/gtest.h>
+
 #include "presentation/capacity_figures.h"
 #include "presentation/figure_format.h"
 #include "presentation/label_font_size.h"
 #include "presentation/live_rate.h"
-
-#include <gtest/gtest.h>
-#include <limits>
-#include <string>
 
 namespace {
 
@@ -35,10 +36,10 @@ TEST(FigureFormatTest, FormatsFiguresAndDashes) {
         {of(kInf), 2, " Wh", "— Wh"},
         {of(-kInf), 0, " mAh", "— mAh"},
         {of(35.328), 2, " Wh", "35.33 Wh"},
-        {of(99.5), 0, "%", "100%"}, // halfway: to the even neighbour
+        {of(99.5), 0, "%", "100%"},  // halfway: to the even neighbour
         {of(98.5), 0, "%", "98%"},
         {of(-12.48), 2, " W", "-12.48 W"},       // no sign is added or removed
-        {of(1234567.0), 0, " mA", "1234567 mA"}, // no digit grouping
+        {of(1234567.0), 0, " mA", "1234567 mA"},  // no digit grouping
     };
     for (const Case& c : cases) {
         EXPECT_EQ(format_figure(c.number, c.decimals, c.suffix), c.expected) << c.number.value;

@@ -1,13 +1,13 @@
+#include <filesystem>
+#include <string>
+
+#include <gtest/gtest.h>
+
 #include "app/built_window.h"
 #include "app/location_env.h"
 #include "presentation/main_window.h"
 #include "support/fixture_tree.h"
 #include "widget_probes.h"
-
-#include <filesystem>
-#include <gtest/gtest.h>
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -56,37 +56,19 @@ TEST(MainWindow, StartStateInEveryUnitAndMode) {
             gtk_combo_box_text_get_active_text(GTK_COMBO_BOX_TEXT(s.unit_combo));
         EXPECT_STREQ(unit, c.unit_text);
 
-        const std::vector<GtkWidget*> fields = {s.window,
-                                                s.stack,
-                                                s.expanded_page,
-                                                s.compact_page,
-                                                s.unit_combo,
-                                                s.battery_combo,
-                                                s.heading_label,
-                                                s.rate_label,
-                                                s.status_label,
-                                                s.battery_label,
-                                                s.percent_label,
-                                                s.charge_bar,
-                                                s.notes_label,
-                                                s.details_label,
-                                                s.remaining_value,
-                                                s.full_charge_value,
-                                                s.design_capacity_value,
-                                                s.health_value,
-                                                s.voltage_value,
-                                                s.compact_rate_label,
-                                                s.compact_remaining_label,
-                                                s.pin_toggle,
-                                                s.compact_pin_toggle,
-                                                s.collapse_button,
-                                                s.expand_button,
-                                                s.unit_error_label};
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-            ASSERT_TRUE(GTK_IS_WIDGET(fields[i])) << "field " << i;
+        int field = 0;
+        for (GtkWidget* w :
+             {s.window, s.stack, s.expanded_page, s.compact_page, s.unit_combo, s.battery_combo,
+              s.heading_label, s.rate_label, s.status_label, s.battery_label, s.percent_label,
+              s.charge_bar, s.notes_label, s.details_label, s.remaining_value, s.full_charge_value,
+              s.design_capacity_value, s.health_value, s.voltage_value, s.compact_rate_label,
+              s.compact_remaining_label, s.pin_toggle, s.compact_pin_toggle, s.collapse_button,
+              s.expand_button, s.unit_error_label}) {
+            ++field;
+            ASSERT_TRUE(GTK_IS_WIDGET(w)) << "field " << field;
             // Hidden until two batteries are reported, or a save fails.
-            const bool hidden = fields[i] == s.battery_combo || fields[i] == s.unit_error_label;
-            EXPECT_EQ(gtk_widget_get_visible(fields[i]) != FALSE, !hidden) << "field " << i;
+            const bool hidden = w == s.battery_combo || w == s.unit_error_label;
+            EXPECT_EQ(gtk_widget_get_visible(w) != FALSE, !hidden) << "field " << field;
         }
         EXPECT_EQ(gtk_stack_get_visible_child(GTK_STACK(s.stack)), s.expanded_page);
 

@@ -1,10 +1,10 @@
 // Page modes, pins and shortcuts on the real window, under a window manager.
+#include <gtest/gtest.h>
+
 #include "acquisition/reader_thread.h"
 #include "presentation/keep_above.h"
 #include "presentation/view_mode.h"
 #include "widget_probes.h"
-
-#include <gtest/gtest.h>
 
 // Last: Xlib defines macros such as None and Bool that collide with GoogleTest.
 #include <X11/Xlib.h>
@@ -36,7 +36,7 @@ bool locked_at_compact_size(const AppState& state) {
 }
 
 TEST_F(ViewModeTest, CompactLocksAndExpandedRestoresTheUsersSizeEvenAfterQuickSwitches) {
-    gtk_window_resize(GTK_WINDOW(state.window), 480, 610); // as the user does
+    gtk_window_resize(GTK_WINDOW(state.window), 480, 610);  // as the user does
     ASSERT_TRUE(pump_until([&] { return has_size(state, 480, 610); }));
     toggle_view_mode(&state);
     EXPECT_STREQ(gtk_stack_get_visible_child_name(GTK_STACK(state.stack)), "compact");
@@ -59,7 +59,7 @@ TEST_F(ViewModeTest, SwitchingBackBeforeTheShrinkNeverShrinks) {
     gtk_window_resize(GTK_WINDOW(state.window), 450, 620);
     ASSERT_TRUE(pump_until([&] { return has_size(state, 450, 620); }));
     toggle_view_mode(&state);
-    send_configure(state, 300, 44); // before the shrink idle: not the strip's
+    send_configure(state, 300, 44);  // before the shrink idle: not the strip's
     EXPECT_TRUE(resizable(state));
     toggle_view_mode(&state);
     EXPECT_EQ(state.compact_resize_source, 0U);
@@ -127,10 +127,10 @@ void window_manager_sets_above(const AppState& state, bool on) {
     event.xclient.window = GDK_WINDOW_XID(window);
     event.xclient.message_type = gdk_x11_get_xatom_by_name_for_display(display, "_NET_WM_STATE");
     event.xclient.format = 32;
-    event.xclient.data.l[0] = on ? 1 : 0; // _NET_WM_STATE_ADD or _REMOVE
+    event.xclient.data.l[0] = on ? 1 : 0;  // _NET_WM_STATE_ADD or _REMOVE
     event.xclient.data.l[1] =
         static_cast<long>(gdk_x11_get_xatom_by_name_for_display(display, "_NET_WM_STATE_ABOVE"));
-    event.xclient.data.l[3] = 2; // sent by a pager
+    event.xclient.data.l[3] = 2;  // sent by a pager
     XSendEvent(xdisplay, DefaultRootWindow(xdisplay), False,
                SubstructureRedirectMask | SubstructureNotifyMask, &event);
     XFlush(xdisplay);
@@ -159,10 +159,10 @@ TEST_F(KeepAboveTest, WindowStateEventsActOnlyOnTheBitsThatChanged) {
     };
     const Case cases[] = {
         {kAbove, kAbove, true, false},
-        {kFocused, kFocused, true, false}, // neither bit changed: the pins stay
+        {kFocused, kFocused, true, false},  // neither bit changed: the pins stay
         {kAbove, 0, false, false},
         {kIconified, kIconified, false, true},
-        {kFocused, kFocused | kAbove, false, true}, // neither bit changed: nothing moves
+        {kFocused, kFocused | kAbove, false, true},  // neither bit changed: nothing moves
         {kIconified, 0, false, false},
         {kFocused, kFocused | kIconified | kAbove, false, false},
     };
@@ -186,7 +186,7 @@ TEST_F(KeepAboveTest, KeepAboveSetByTheWindowManagerMovesThePins) {
 TEST_F(ShortcutsTest, ControlMSwitchesThePageAndControlTFlipsThePins) {
     struct Case {
         guint keyval, modifiers;
-        bool handled, compact, above; // compact and above: the state after the key
+        bool handled, compact, above;  // compact and above: the state after the key
     };
     const guint ctrl = GDK_CONTROL_MASK;
     const Case cases[] = {
@@ -200,7 +200,7 @@ TEST_F(ShortcutsTest, ControlMSwitchesThePageAndControlTFlipsThePins) {
         {GDK_KEY_T, 0, false, false, true},
         {GDK_KEY_m, GDK_SHIFT_MASK | GDK_MOD1_MASK, false, false, true},
         {GDK_KEY_x, ctrl, false, false, true},
-        {0x2d4d, ctrl, false, false, true}, // differs from M only above the low byte
+        {0x2d4d, ctrl, false, false, true},  // differs from M only above the low byte
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "key " << c.keyval << " modifiers " << c.modifiers);

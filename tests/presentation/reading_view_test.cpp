@@ -1,9 +1,10 @@
-#include "app/version.h"
-#include "presentation/reading_view.h"
+#include <string>
 
 #include <glib.h>
 #include <gtest/gtest.h>
-#include <string>
+
+#include "app/version.h"
+#include "presentation/reading_view.h"
 
 namespace {
 
@@ -65,16 +66,16 @@ ReadingView view_of(const BatterySnapshot& snapshot, CapacityUnit unit = Capacit
 TEST(ReadingViewTest, CaptionStatusAndRateTextsFollowTheDirection) {
     struct Case {
         OptionalNumber power_w, current_ma;
-        const char* flags; // K: direction known, C: charging, D: discharging, E: external power
+        const char* flags;  // K: direction known, C: charging, D: discharging, E: external power
         CapacityUnit unit;
-        const char* texts; // caption|status|rate|compact rate
+        const char* texts;  // caption|status|rate|compact rate
     };
     const CapacityUnit wh = CapacityUnit::Wh;
     const CapacityUnit mah = CapacityUnit::mAh;
     const Case cases[] = {
         {of(-12.48), kAbsent, "KD", wh, "Battery drain|Discharging|12.48 W|12.48 W"},
         {of(12.48), kAbsent, "KCE", wh, "Battery charging|Charging|12.48 W|+12.48 W"},
-        {of(3), kAbsent, "KD", wh, "Battery charging|Charging|3.00 W|+3.00 W"}, // rate first
+        {of(3), kAbsent, "KD", wh, "Battery charging|Charging|3.00 W|+3.00 W"},  // rate first
         {of(-3), kAbsent, "KCE", wh, "Battery drain|Discharging|3.00 W|3.00 W"},
         {of(0), kAbsent, "KCE", wh, "Battery charging|Charging|0.00 W|0.00 W"},
         {of(0), kAbsent, "KE", wh, "Battery drain|Plugged in · not charging|0.00 W|0.00 W"},
@@ -141,7 +142,7 @@ TEST(ReadingViewTest, NotesInOrderWithSingleSpaces) {
     relative.name = "Internal battery";
     relative.relative_only = true;
     relative.relative_charge_percent = of(64);
-    relative.voltage_v = of(11.1); // would allow an estimate; relative batteries get none
+    relative.voltage_v = of(11.1);  // would allow an estimate; relative batteries get none
 
     BatteryReading unknown_direction = full_reading();
     unknown_direction.direction_known = false;
@@ -156,7 +157,7 @@ TEST(ReadingViewTest, NotesInOrderWithSingleSpaces) {
     charge_only.charge_now_mah = of(2944);
     charge_only.charge_full_mah = of(4600);
     charge_only.charge_full_design_mah = of(5000);
-    BatteryReading negative_estimate = full_reading(); // a negative native value is no value
+    BatteryReading negative_estimate = full_reading();  // a negative native value is no value
     negative_estimate.energy_full_design_wh = of(-1);
     negative_estimate.charge_full_design_mah = of(5000);
 
@@ -164,7 +165,7 @@ TEST(ReadingViewTest, NotesInOrderWithSingleSpaces) {
     no_voltage.voltage_v = kAbsent;
     BatteryReading zero_voltage = full_reading();
     zero_voltage.voltage_v = of(0);
-    BatteryReading no_capacity = full_reading(); // voltage usable: no conversion note
+    BatteryReading no_capacity = full_reading();  // voltage usable: no conversion note
     no_capacity.energy_now_wh = kAbsent;
     BatteryReading nothing_but_voltage = full_reading();
     nothing_but_voltage.power_w = kAbsent;
@@ -211,7 +212,7 @@ TEST(ReadingViewTest, SelectionFallsBackToTheFirstReading) {
     snapshot.readings[0].name = "First";
     snapshot.readings.push_back(full_reading());
     snapshot.readings[1].id = "BAT1";
-    snapshot.readings[1].name = ""; // an empty name still gives a title
+    snapshot.readings[1].name = "";  // an empty name still gives a title
     for (const char* selected : {"BAT1", "BAT0", "", "BAT", "BAT10", "bat1"}) {
         EXPECT_EQ(compute_reading_view(snapshot, CapacityUnit::Wh, selected, false, false).title,
                   std::string(selected) == "BAT1" ? "Battery" : "First")
@@ -225,7 +226,7 @@ TEST(ReadingViewTest, CapacityTextsNativeAndConverted) {
         const char* what;
         BatteryReading reading;
         CapacityUnit unit;
-        const char* texts; // percent|remaining|compact remaining|full|design|health|voltage
+        const char* texts;  // percent|remaining|compact remaining|full|design|health|voltage
     };
     BatteryReading plain = full_reading();
     BatteryReading no_voltage = full_reading();
@@ -239,9 +240,9 @@ TEST(ReadingViewTest, CapacityTextsNativeAndConverted) {
     over_full.energy_full_design_wh = of(55.2);
     BatteryReading over_full_computed = over_full;
     over_full_computed.capacity_percent = kAbsent;
-    BatteryReading bad_reported = over_full_computed; // a negative level is no level
+    BatteryReading bad_reported = over_full_computed;  // a negative level is no level
     bad_reported.capacity_percent = of(-3);
-    BatteryReading charge_pairs; // no full energy: both percentages fall to the charge pairs
+    BatteryReading charge_pairs;  // no full energy: both percentages fall to the charge pairs
     charge_pairs.energy_now_wh = of(10);
     charge_pairs.energy_full_design_wh = of(60);
     charge_pairs.charge_now_mah = of(1500);
@@ -251,9 +252,9 @@ TEST(ReadingViewTest, CapacityTextsNativeAndConverted) {
     relative.relative_only = true;
     relative.relative_charge_percent = of(64);
     relative.relative_health_percent = of(92);
-    relative.capacity_percent = of(65); // a reported level still comes first
+    relative.capacity_percent = of(65);  // a reported level still comes first
     relative.voltage_v = of(11.1);
-    relative.energy_now_wh = of(30); // never shown for a relative-only battery
+    relative.energy_now_wh = of(30);  // never shown for a relative-only battery
 
     const CapacityUnit wh = CapacityUnit::Wh;
     const CapacityUnit mah = CapacityUnit::mAh;

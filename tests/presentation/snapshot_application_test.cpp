@@ -1,15 +1,16 @@
 // Applying snapshots to the real window: the battery choice and the selector.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+
 #include "app/app_state.h"
 #include "app/lifecycle.h"
 #include "app/state_lock.h"
 #include "presentation/main_window.h"
 #include "presentation/snapshot_application.h"
-
-#include <gtest/gtest.h>
-#include <gtk/gtk.h>
-#include <string>
-#include <utility>
-#include <vector>
 
 namespace {
 
@@ -53,7 +54,7 @@ class SnapshotApplication : public testing::Test {
         snapshot.error_message = message;
         lock_state(state);
         state.pending_snapshot = std::move(snapshot);
-        state.apply_idle_source = 4711; // stands for the scheduled idle
+        state.apply_idle_source = 4711;  // stands for the scheduled idle
         unlock_state(state);
         rows_changed = 0;
         EXPECT_FALSE(apply_snapshot_idle(&state));
@@ -86,7 +87,7 @@ class SnapshotApplication : public testing::Test {
     }
 
     AppState state;
-    int rows_changed = 0; // a rebuild removes and re-adds rows
+    int rows_changed = 0;  // a rebuild removes and re-adds rows
 };
 
 TEST_F(SnapshotApplication, NoneThenOneBatteryKeepTheSelectorHidden) {

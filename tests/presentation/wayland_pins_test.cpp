@@ -1,7 +1,7 @@
 // The pins and Ctrl+T as a native Wayland client, run under a headless compositor.
-#include "widget_probes.h"
-
 #include <gtest/gtest.h>
+
+#include "widget_probes.h"
 
 namespace {
 

@@ -1,18 +1,19 @@
 // widget_probes.h: what the display tests read back from real widgets, and the shown window.
 #pragma once
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+
 #include "app/app_state.h"
 #include "app/lifecycle.h"
 #include "presentation/keep_above.h"
 #include "presentation/main_window.h"
 #include "presentation/shortcuts.h"
-
-#include <functional>
-#include <gtest/gtest.h>
-#include <gtk/gtk.h>
-#include <memory>
-#include <string>
-#include <utility>
-#include <vector>
 
 inline std::string text_of(GtkWidget* label) { return gtk_label_get_text(GTK_LABEL(label)); }
 
@@ -67,7 +68,7 @@ class NotifyCounter {
         handlers_.emplace_back(object,
                                g_signal_connect(object, "notify", G_CALLBACK(on_notify), this));
     }
-    void watch_widget(GtkWidget* widget) { // the widget and its ATK object
+    void watch_widget(GtkWidget* widget) {  // the widget and its ATK object
         watch(widget);
         watch(gtk_widget_get_accessible(widget));
     }
@@ -94,7 +95,7 @@ inline bool pump_until(const std::function<bool()>& done, int timeout_ms = 5000)
             return false;
         }
         if (!g_main_context_iteration(nullptr, FALSE)) {
-            g_usleep(2000); // nothing ready: give the display server a moment
+            g_usleep(2000);  // nothing ready: give the display server a moment
         }
     }
     return true;
@@ -102,7 +103,7 @@ inline bool pump_until(const std::function<bool()>& done, int timeout_ms = 5000)
 
 // Runs the main context until every idle of default priority scheduled now has run.
 inline void drain_idles() {
-    bool ran = false; // set by an idle of lower priority than every idle under test
+    bool ran = false;  // set by an idle of lower priority than every idle under test
     g_idle_add_full(
         G_PRIORITY_LOW,
         [](gpointer data) -> gboolean {
@@ -118,7 +119,7 @@ struct ShownWindow : testing::Test {
     AppState state;
     void SetUp() override {
         init_app_state(state);
-        state.supply_cache = std::make_unique<SupplyCache>(); // resuming the reader asks it
+        state.supply_cache = std::make_unique<SupplyCache>();  // resuming the reader asks it
         state.demo_mode = true;
         build_main_window(state);
         ASSERT_TRUE(pump_until([&] {

@@ -1,14 +1,15 @@
 // Writing to real widgets: compare before set, font sizes, and which page a render touches.
+#include <clocale>
+#include <string>
+
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+
 #include "app/app_state.h"
 #include "presentation/main_window.h"
 #include "presentation/render_snapshot.h"
 #include "presentation/widget_updates.h"
 #include "widget_probes.h"
-
-#include <clocale>
-#include <gtest/gtest.h>
-#include <gtk/gtk.h>
-#include <string>
 
 namespace {
 
@@ -26,16 +27,16 @@ struct OwnedWidget {
 
 TEST(WidgetUpdatesTest, SettersChangeOnlyWhatDiffers) {
     OwnedWidget label(gtk_label_new("12.48 W"));
-    OwnedWidget box(gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0)); // no name from a text
+    OwnedWidget box(gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0));  // no name from a text
     ASSERT_EQ(atk_object_get_name(gtk_widget_get_accessible(box.widget)), nullptr);
     NotifyCounter counter;
     counter.watch_widget(label.widget);
     counter.watch_widget(box.widget);
 
-    set_tooltip_text(box.widget, ""); // no tooltip yet: even the empty text is given
+    set_tooltip_text(box.widget, "");  // no tooltip yet: even the empty text is given
     EXPECT_GT(counter.count(), 0);
     set_label_text(GTK_LABEL(label.widget), "12.49 W");
-    set_tooltip_text(box.widget, "A & B <1>"); // markup characters survive GTK's round trip
+    set_tooltip_text(box.widget, "A & B <1>");  // markup characters survive GTK's round trip
     set_accessible_name(box.widget, "Charging: 12.49 W");
     EXPECT_EQ(text_of(label.widget), "12.49 W");
     EXPECT_EQ(tooltip_of(box.widget), "A & B <1>");
@@ -166,9 +167,9 @@ TEST_F(RenderSnapshotTest, CompactPageGetsTextsSizesTooltipsAndNames) {
     render(reading);
     const std::string notes = "mAh is estimated using the current voltage.";
     EXPECT_EQ(text_of(state.compact_rate_label), "+1040 mA");
-    EXPECT_EQ(only_absolute_size_px(state.compact_rate_label), 16); // 8 bytes
+    EXPECT_EQ(only_absolute_size_px(state.compact_rate_label), 16);  // 8 bytes
     EXPECT_EQ(text_of(state.compact_remaining_label), "≈2944 mAh");
-    EXPECT_EQ(only_absolute_size_px(state.compact_remaining_label), 13); // 11 bytes
+    EXPECT_EQ(only_absolute_size_px(state.compact_remaining_label), 13);  // 11 bytes
     EXPECT_EQ(tooltip_of(state.compact_rate_label), "+1040 mA\nCharging\n" + notes);
     EXPECT_EQ(tooltip_of(state.compact_remaining_label),
               "≈2944 mAh remaining\nInternal battery\n" + notes);
@@ -219,7 +220,7 @@ TEST_F(RenderSnapshotTest, HiddenPageIsNotTouched) {
     EXPECT_EQ(expanded_counter.count(), 0) << expanded_counter.changes();
     EXPECT_EQ(text_of(state.compact_rate_label), "7.50 W");
 
-    state.compact = false; // back on the expanded page, the next render catches up
+    state.compact = false;  // back on the expanded page, the next render catches up
     render_snapshot(state);
     EXPECT_EQ(text_of(state.rate_label), "7.50 W");
 }
