@@ -156,4 +156,4 @@ TEST(LiveRateTest, RateInUnitUsesTheUnitsOwnFieldThenConverts) {
     }
 }
 
-} // namespace
+}  // namespace

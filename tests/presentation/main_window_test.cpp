@@ -97,4 +97,4 @@ TEST(MainWindow, StyleSheetParsesAndTakesEffect) {
     EXPECT_NEAR(font_px(built.state.compact_rate_label), 20.0, 0.01);
 }
 
-} // namespace
+}  // namespace

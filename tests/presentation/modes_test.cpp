@@ -210,4 +210,4 @@ TEST_F(ShortcutsTest, ControlMSwitchesThePageAndControlTFlipsThePins) {
     }
 }
 
-} // namespace
+}  // namespace

@@ -334,4 +334,4 @@ TEST(ReadingViewTest, BatteryStringsAreMadeValid) {
     EXPECT_NE(view.details.find("Manufacturer: Ac\xEF\xBF\xBDme\n"), std::string::npos);
 }
 
-} // namespace
+}  // namespace

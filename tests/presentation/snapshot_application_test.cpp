@@ -150,4 +150,4 @@ TEST_F(SnapshotApplication, DropsASnapshotArrivingAfterTheWindowIsGone) {
     state.window_destroyed = false;
 }
 
-} // namespace
+}  // namespace

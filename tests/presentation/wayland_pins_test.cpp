@@ -35,4 +35,4 @@ TEST_F(WaylandPinsTest, ControlTIsLeftToOthersAndControlMStillSwitches) {
     EXPECT_TRUE(state.compact);
 }
 
-} // namespace
+}  // namespace

@@ -73,7 +73,7 @@ class NotifyCounter {
         watch(gtk_widget_get_accessible(widget));
     }
     int count() const { return static_cast<int>(changes_.size()); }
-    std::string changes() const { // "Type.property ..." for failure messages
+    std::string changes() const {  // "Type.property ..." for failure messages
         std::string all;
         for (const std::string& change : changes_) {
             all += change + " ";
