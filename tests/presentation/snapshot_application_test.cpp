@@ -14,10 +14,7 @@
 
 namespace {
 
-struct Battery {
-    std::string id;
-    std::string name;
-};
+using Battery = std::pair<std::string, std::string>;  // id, name
 
 class SnapshotApplication : public testing::Test {
   protected:
@@ -47,8 +44,8 @@ class SnapshotApplication : public testing::Test {
         BatterySnapshot snapshot;
         for (const Battery& battery : batteries) {
             BatteryReading reading;
-            reading.id = battery.id;
-            reading.name = battery.name;
+            reading.id = battery.first;
+            reading.name = battery.second;
             snapshot.readings.push_back(reading);
         }
         snapshot.error_message = message;
