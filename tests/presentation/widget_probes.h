@@ -1,0 +1,171 @@
+// widget_probes.h: what the display tests read back from real widgets, and the shown window.
+#pragma once
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+
+#include "app/app_state.h"
+#include "app/lifecycle.h"
+#include "presentation/keep_above.h"
+#include "presentation/main_window.h"
+#include "presentation/shortcuts.h"
+
+inline std::string text_of(GtkWidget* label) { return gtk_label_get_text(GTK_LABEL(label)); }
+
+inline std::string tooltip_of(GtkWidget* widget) {
+    g_autofree gchar* tip = gtk_widget_get_tooltip_text(widget);
+    return tip != nullptr ? tip : "(none)";
+}
+
+inline std::string accessible_name_of(GtkWidget* widget) {
+    const char* name = atk_object_get_name(gtk_widget_get_accessible(widget));
+    return name != nullptr ? name : "(none)";
+}
+
+inline bool toggle_active(GtkWidget* toggle) {
+    return gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(toggle)) != FALSE;
+}
+
+// The label's one attribute as an absolute size in px; -1 when it holds anything else.
+inline int only_absolute_size_px(GtkWidget* label) {
+    PangoAttrList* attrs = gtk_label_get_attributes(GTK_LABEL(label));
+    if (attrs == nullptr) {
+        return -1;
+    }
+    GSList* list = pango_attr_list_get_attributes(attrs);
+    int px = -1;
+    if (g_slist_length(list) == 1) {
+        const auto* attr = static_cast<PangoAttribute*>(list->data);
+        if (attr->klass->type == PANGO_ATTR_ABSOLUTE_SIZE) {
+            px = reinterpret_cast<const PangoAttrSize*>(attr)->size / PANGO_SCALE;
+        }
+    }
+    g_slist_free_full(list, reinterpret_cast<GDestroyNotify>(pango_attribute_destroy));
+    return px;
+}
+
+// Counts "notify" emissions (every property change) of the watched objects while it lives.
+class NotifyCounter {
+  public:
+    NotifyCounter() = default;
+    NotifyCounter(const NotifyCounter&) = delete;
+    NotifyCounter& operator=(const NotifyCounter&) = delete;
+    ~NotifyCounter() {
+        for (auto& [object, handler] : handlers_) {
+            g_signal_handler_disconnect(object, handler);
+        }
+    }
+    void watch(gpointer object) {
+        auto on_notify = +[](GObject* changed, GParamSpec* property, gpointer self) {
+            static_cast<NotifyCounter*>(self)->changes_.push_back(
+                std::string(G_OBJECT_TYPE_NAME(changed)) + "." + g_param_spec_get_name(property));
+        };
+        handlers_.emplace_back(object,
+                               g_signal_connect(object, "notify", G_CALLBACK(on_notify), this));
+    }
+    void watch_widget(GtkWidget* widget) {  // the widget and its ATK object
+        watch(widget);
+        watch(gtk_widget_get_accessible(widget));
+    }
+    int count() const { return static_cast<int>(changes_.size()); }
+    std::string changes() const {  // "Type.property ..." for failure messages
+        std::string all;
+        for (const std::string& change : changes_) {
+            all += change + " ";
+        }
+        return all;
+    }
+    void reset() { changes_.clear(); }
+
+  private:
+    std::vector<std::pair<gpointer, gulong>> handlers_;
+    std::vector<std::string> changes_;
+};
+
+// Runs the default main context until done() holds or timeout_ms pass; returns whether it holds.
+inline bool pump_until(const std::function<bool()>& done, int timeout_ms = 5000) {
+    const gint64 deadline = g_get_monotonic_time() + gint64{timeout_ms} * 1000;
+    while (!done()) {
+        if (g_get_monotonic_time() > deadline) {
+            return false;
+        }
+        if (!g_main_context_iteration(nullptr, FALSE)) {
+            g_usleep(2000);  // nothing ready: give the display server a moment
+        }
+    }
+    return true;
+}
+
+// Runs the main context until every idle of default priority scheduled now has run.
+inline void drain_idles() {
+    bool ran = false;  // set by an idle of lower priority than every idle under test
+    g_idle_add_full(
+        G_PRIORITY_LOW,
+        [](gpointer data) -> gboolean {
+            *static_cast<bool*>(data) = true;
+            return FALSE;
+        },
+        &ran, nullptr);
+    ASSERT_TRUE(pump_until([&] { return ran; }));
+}
+
+// A fresh demo-mode AppState with its window built and mapped.
+struct ShownWindow : testing::Test {
+    AppState state;
+    void SetUp() override {
+        init_app_state(state);
+        state.supply_cache = std::make_unique<SupplyCache>();  // resuming the reader asks it
+        state.demo_mode = true;
+        build_main_window(state);
+        ASSERT_TRUE(pump_until([&] {
+            GdkWindow* window = gtk_widget_get_window(state.window);
+            return window != nullptr &&
+                   (gdk_window_get_state(window) & GDK_WINDOW_STATE_WITHDRAWN) == 0;
+        }));
+    }
+    void TearDown() override {
+        // No main loop runs here for the program's destroy handler to quit.
+        g_signal_handlers_disconnect_by_func(state.window,
+                                             reinterpret_cast<gpointer>(on_window_destroy), &state);
+        gtk_widget_destroy(state.window);
+        state.window_destroyed = true;
+        for (guint* source :
+             {&state.compact_resize_source, &state.tick_source, &state.apply_idle_source}) {
+            if (*source != 0) {
+                g_source_remove(*source);
+                *source = 0;
+            }
+        }
+        clean_up_app_state(state);
+    }
+};
+
+// The window's size as of the last configure event.
+inline bool has_size(const AppState& state, int width, int height) {
+    int w = 0;
+    int h = 0;
+    gtk_window_get_size(GTK_WINDOW(state.window), &w, &h);
+    return w == width && h == height;
+}
+
+inline gboolean press_key(AppState& state, guint keyval, guint modifiers) {
+    GdkEventKey event{};
+    event.type = GDK_KEY_PRESS;
+    event.window = gtk_widget_get_window(state.window);
+    event.keyval = keyval;
+    event.state = modifiers;
+    return on_key_press(state.window, &event, &state);
+}
+
+inline gboolean send_window_state(AppState& state, int changed, int now) {
+    GdkEventWindowState event{};
+    event.type = GDK_WINDOW_STATE;
+    event.changed_mask = static_cast<GdkWindowState>(changed);
+    event.new_window_state = static_cast<GdkWindowState>(now);
+    return on_window_state_event(state.window, &event, &state);
+}
