@@ -7,6 +7,7 @@
 #include <benchmark/benchmark.h>
 #include <gtk/gtk.h>
 
+#include "acquisition/demo_scenarios.h"
 #include "app/app_state.h"
 #include "presentation/figure_format.h"
 #include "presentation/main_window.h"
@@ -15,24 +16,8 @@
 
 namespace {
 
-BatterySnapshot sample_snapshot() {
-    BatteryReading r;
-    r.id = "BAT0";
-    r.name = "Internal battery";
-    r.manufacturer = "Sample manufacturer";
-    r.technology = "Lithium ion";
-    r.energy_now_wh = OptionalNumber::of(35.328);
-    r.energy_full_wh = OptionalNumber::of(55.2);
-    r.energy_full_design_wh = OptionalNumber::of(60);
-    r.power_w = OptionalNumber::of(-12.48);
-    r.voltage_v = OptionalNumber::of(12);
-    r.has_cycle_count = true;
-    r.cycle_count = 431;
-    r.discharging = true;
-    BatterySnapshot snapshot;
-    snapshot.readings.push_back(r);
-    return snapshot;
-}
+// The base demo battery: every figure of the expanded page is present.
+BatterySnapshot sample_snapshot() { return build_demo_snapshot("sample-1"); }
 
 // Baseline of the core figures: one figure text.
 void BM_FormatFigure(benchmark::State& st) {

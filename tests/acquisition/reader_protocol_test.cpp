@@ -21,6 +21,7 @@
 #include "app/state_lock.h"
 #include "presentation/main_window.h"
 #include "support/fixture_tree.h"
+#include "support/test_window.h"
 
 namespace {
 
@@ -90,17 +91,7 @@ class ReaderProtocol : public testing::Test {
         if (state.reader_thread != nullptr) {
             stop_reader(state);
         }
-        if (state.tick_source != 0) {
-            g_source_remove(state.tick_source);
-        }
-        // Destroyed outside gtk_main, so without the handler that quits the main loop.
-        g_signal_handlers_disconnect_by_func(state.window,
-                                             reinterpret_cast<gpointer>(on_window_destroy), &state);
-        state.window_destroyed = true;
-        gtk_widget_destroy(state.window);
-        while (g_main_context_iteration(nullptr, FALSE)) {
-        }
-        clean_up_app_state(state);
+        destroy_test_window(state);
         set_reading_pass(nullptr);
         script = nullptr;
     }

@@ -11,6 +11,7 @@
 #include "app/state_lock.h"
 #include "presentation/main_window.h"
 #include "presentation/snapshot_application.h"
+#include "support/test_window.h"
 
 namespace {
 
@@ -29,14 +30,7 @@ class SnapshotApplication : public testing::Test {
     }
 
     void TearDown() override {
-        // Destroyed outside gtk_main, so without the handler that quits the main loop.
-        g_signal_handlers_disconnect_by_func(state.window,
-                                             reinterpret_cast<gpointer>(on_window_destroy), &state);
-        state.window_destroyed = true;
-        gtk_widget_destroy(state.window);
-        while (g_main_context_iteration(nullptr, FALSE)) {
-        }
-        clean_up_app_state(state);
+        destroy_test_window(state);
     }
 
     // Publishes as the reader does, then runs the idle callback directly.

@@ -14,6 +14,7 @@
 #include "presentation/keep_above.h"
 #include "presentation/main_window.h"
 #include "presentation/shortcuts.h"
+#include "support/test_window.h"
 
 inline std::string text_of(GtkWidget* label) { return gtk_label_get_text(GTK_LABEL(label)); }
 
@@ -129,19 +130,7 @@ struct ShownWindow : testing::Test {
         }));
     }
     void TearDown() override {
-        // No main loop runs here for the program's destroy handler to quit.
-        g_signal_handlers_disconnect_by_func(state.window,
-                                             reinterpret_cast<gpointer>(on_window_destroy), &state);
-        gtk_widget_destroy(state.window);
-        state.window_destroyed = true;
-        for (guint* source :
-             {&state.compact_resize_source, &state.tick_source, &state.apply_idle_source}) {
-            if (*source != 0) {
-                g_source_remove(*source);
-                *source = 0;
-            }
-        }
-        clean_up_app_state(state);
+        destroy_test_window(state);
     }
 };
 
