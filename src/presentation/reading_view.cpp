@@ -127,20 +127,25 @@ void append_reading_notes(std::string& notes, const BatteryReading& reading, Cap
     }
 }
 
+// One of the three capacities in the display unit; a relative-only battery has none.
+OptionalNumber capacity_figure(const BatteryReading* reading, OptionalNumber BatteryReading::*wh,
+                               OptionalNumber BatteryReading::*mah, CapacityUnit unit) {
+    if (reading == nullptr || reading->relative_only) {
+        return OptionalNumber::absent();
+    }
+    return capacity_in_unit(reading->*wh, reading->*mah, reading->voltage_v, unit);
+}
+
 // Full charge, design, health, voltage and details: shown on the expanded page only.
 void fill_expanded_figures(ReadingView& view, const BatteryReading* reading, CapacityUnit unit,
                            const std::string& error_message) {
     const UnitFormat format = format_of(unit);
-    const bool physical = reading != nullptr && !reading->relative_only;
-    const OptionalNumber full =
-        physical ? capacity_in_unit(reading->energy_full_wh, reading->charge_full_mah,
-                                    reading->voltage_v, unit)
-                 : OptionalNumber::absent();
+    const OptionalNumber full = capacity_figure(reading, &BatteryReading::energy_full_wh,
+                                                &BatteryReading::charge_full_mah, unit);
     view.full_charge_text = format_figure(full, format.decimals, format.capacity_suffix);
     const OptionalNumber design =
-        physical ? capacity_in_unit(reading->energy_full_design_wh, reading->charge_full_design_mah,
-                                    reading->voltage_v, unit)
-                 : OptionalNumber::absent();
+        capacity_figure(reading, &BatteryReading::energy_full_design_wh,
+                        &BatteryReading::charge_full_design_mah, unit);
     view.design_capacity_text = format_figure(design, format.decimals, format.capacity_suffix);
     view.health_text = format_figure(health_percent_of(reading), 0, "%");
     view.voltage_text =
@@ -197,10 +202,8 @@ ReadingView compute_reading_view(const BatterySnapshot& snapshot, CapacityUnit u
 
     view.charge_percent = charge_percent_of(reading);
     view.percent_text = format_figure(view.charge_percent, 0, "%");
-    const OptionalNumber remaining =
-        physical ? capacity_in_unit(reading->energy_now_wh, reading->charge_now_mah,
-                                    reading->voltage_v, unit)
-                 : OptionalNumber::absent();
+    const OptionalNumber remaining = capacity_figure(reading, &BatteryReading::energy_now_wh,
+                                                     &BatteryReading::charge_now_mah, unit);
     view.remaining_text = format_figure(remaining, format.decimals, format.capacity_suffix);
     // Marked when the figure could only come from the voltage.
     const bool estimated =
