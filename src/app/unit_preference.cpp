@@ -62,11 +62,13 @@ bool make_directories(const std::string& dir) {
     return true;
 }
 
-// One byte into a new temporary file, renamed over path. The temporary file is unlinked
-// after any failure once it exists.
+// One byte into a new temporary file, renamed over path. mkostemp creates the file itself
+// (O_EXCL, mode 0600) under a name nobody can guess: a link, a FIFO or a stale file planted
+// at a predictable name could otherwise be followed, block the UI thread or keep its mode.
+// The temporary file is unlinked after any failure once it exists.
 bool replace_file(const std::string& path, char byte) {
-    const std::string temporary = path + "." + std::to_string(getpid()) + ".tmp";
-    const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    std::string temporary = path + ".XXXXXX";
+    const int fd = mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) {
         return false;
     }
@@ -74,9 +76,11 @@ bool replace_file(const std::string& path, char byte) {
     do {
         written = write(fd, &byte, 1);
     } while (written < 0 && errno == EINTR);
+    // On disk before the rename, so a crash leaves the old byte or the new one, never none.
+    const bool synced = written == 1 && fsync(fd) == 0;
     // Closed whatever the write gave; a failed close may mean the byte never reached disk.
     const bool closed = close(fd) == 0;
-    if (written == 1 && closed && std::rename(temporary.c_str(), path.c_str()) == 0) {
+    if (synced && closed && std::rename(temporary.c_str(), path.c_str()) == 0) {
         return true;
     }
     unlink(temporary.c_str());

@@ -123,12 +123,10 @@ TEST(SaveUnitFile, FailuresLeaveNoTemporaryFile) {
         const char* dir;      // the unit file's directory under the base; nullptr: no location
         std::string blocker;  // made under the base first, holding "x"; "" for none
     };
-    const std::string temporary = "unit." + std::to_string(getpid()) + ".tmp";
     const std::vector<Case> cases = {
         {"no location at all", nullptr, ""},
         {"a plain file in the way of a directory", "file/sub", "file"},
         {"a plain file where the directory should be", "file", "file"},
-        {"a directory where the temporary file should go", "", temporary + "/x"},
         {"the rename fails: the unit path is a non-empty directory", "", "unit/x"},
     };
     for (const Case& c : cases) {
@@ -148,6 +146,37 @@ TEST(SaveUnitFile, FailuresLeaveNoTemporaryFile) {
         if (!c.blocker.empty()) {
             EXPECT_EQ(file_bytes(tree.base / c.blocker), "x");
         }
+    }
+}
+
+// Anyone who can write to the directory can plant something at a predictable temporary
+// name; the save must neither follow it, nor block on it, nor inherit its mode.
+TEST(SaveUnitFile, IgnoresWhatIsPlantedAtAPredictableName) {
+    umask(022);
+    const std::string planted = "unit." + std::to_string(getpid()) + ".tmp";
+    for (const std::string kind : {"link", "fifo", "stale file"}) {
+        SCOPED_TRACE(kind);
+        const FixtureTree tree;
+        const fs::path victim = tree.base / "victim";
+        write_fixture_file(victim, "precious");
+        const fs::path trap = tree.base / planted;
+        if (kind == "link") {
+            fs::create_symlink(victim, trap);
+        } else if (kind == "fifo") {
+            ASSERT_EQ(mkfifo(trap.c_str(), 0666), 0);
+        } else {
+            write_fixture_file(trap, "old");
+            ASSERT_EQ(chmod(trap.c_str(), 0666), 0);
+        }
+        const LocationEnv env(tree.base.c_str(), nullptr, nullptr);
+        alarm(20);  // a blocking open would otherwise hang until CTest gives up
+        ASSERT_TRUE(save_unit_file(CapacityUnit::mAh));
+        alarm(0);
+        EXPECT_EQ(file_bytes(tree.base / "unit"), "m");
+        EXPECT_EQ(stat_of(tree.base / "unit").st_mode & 07777, 0600U);
+        EXPECT_EQ(file_bytes(victim), "precious");
+        // Only the unit file is new: the save leaves no temporary file of its own.
+        EXPECT_EQ(std::distance(fs::directory_iterator(tree.base), {}), 4);  // + power_supply
     }
 }
 
