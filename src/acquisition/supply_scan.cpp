@@ -44,21 +44,27 @@ SupplyEntry make_entry(const std::filesystem::path& path, SupplyClass supply_cla
 }
 
 // QUIRK: two directory names that differ only in invalid bytes clean up to the same text,
-// and the window tells batteries apart by it; a later twin gets "#2", "#3"... appended.
+// and the window tells batteries apart by it; every later member of a run of equal names
+// gets "#2", "#3"..., skipping any suffixed name that another directory already has.
+// supplies is sorted by name, so the members of a run are neighbours.
 void make_names_unique(std::vector<SupplyEntry>& supplies) {
     std::set<std::string, std::less<>> taken;
     for (const SupplyEntry& entry : supplies) {
         taken.insert(entry.name);
     }
+    std::size_t run_start = 0;
+    int next_suffix = 2;
     for (std::size_t i = 1; i < supplies.size(); ++i) {
-        if (supplies[i].name != supplies[i - 1].name) {
+        // The run's first member keeps its name, so it is the one to compare with.
+        if (supplies[i].name != supplies[run_start].name) {
+            run_start = i;
+            next_suffix = 2;
             continue;
         }
-        const std::string base = supplies[i].name;
         std::string unique;
-        for (int n = 2; unique.empty() || taken.contains(unique); ++n) {
-            unique = base + "#" + std::to_string(n);
-        }
+        do {
+            unique = supplies[run_start].name + "#" + std::to_string(next_suffix++);
+        } while (taken.contains(unique));
         taken.insert(unique);
         if (supplies[i].display_name == supplies[i].name) {
             supplies[i].display_name = unique;
@@ -111,8 +117,12 @@ ScanResult scan_supplies(const std::filesystem::path& root, BatterySnapshot& sna
         result.supplies.push_back(make_entry(path, supply_class, map));
     }
 
+    // Twins are ordered by their raw names, so each keeps its suffix from scan to scan.
     std::sort(result.supplies.begin(), result.supplies.end(),
-              [](const SupplyEntry& a, const SupplyEntry& b) { return a.name < b.name; });
+              [](const SupplyEntry& a, const SupplyEntry& b) {
+                  return a.name != b.name ? a.name < b.name
+                                          : a.path.filename().native() < b.path.filename().native();
+              });
     make_names_unique(result.supplies);
     return result;
 }

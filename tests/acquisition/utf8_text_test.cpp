@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 #include <vector>
 
@@ -43,28 +42,31 @@ TEST(MakeValidUtf8, FirmwareStringsAreCleanedAndIdsThatCleanUpAlikeStayDistinct)
     tree.add_supply("BAT\xff", {{"type", "Battery"}, {"status", "Discharging"},
                                 {"model_name", "Model\xfe\xc3"}, {"manufacturer", "\xa9SMP"},
                                 {"technology", "Li\x80ion"}});
-    // The selector tells batteries apart by id; cleaning must not merge two of them, nor may
-    // a suffix added to one repeat a name that sorts between them.
-    for (const char* name : {"BAT\xfe", "BAT\xef\xbf\xbd#1", "BAT\xef\xbf\xbd#2"}) {
+    // The selector tells batteries apart by id; cleaning must not merge any of four twins,
+    // nor may a suffix repeat a real directory's name. Twins are numbered in raw byte order.
+    for (const char* name : {"BAT\x81", "BAT\x80", "BAT\xfe", "BAT\xef\xbf\xbd#1",
+                             "BAT\xef\xbf\xbd#2"}) {
         tree.add_supply(name, {{"type", "Battery"}, {"status", "Discharging"}});
     }
     TreeCache cache(tree.root);
     const BatterySnapshot snapshot = run_live_pass(cache);
-    ASSERT_EQ(snapshot.readings.size(), 4U);
-    std::set<std::string> ids;
+    const std::string bat = "BAT" + kReplacement;
+    EXPECT_EQ(reading_ids(snapshot), bat + " " + bat + "#3 " + bat + "#4 " + bat + "#5 " + bat +
+                                         "#1 " + bat + "#2 ");
     int mangled = 0;
     for (const BatteryReading& r : snapshot.readings) {
         EXPECT_TRUE(valid(r.id) && valid(r.name) && valid(r.manufacturer) &&
                     valid(r.technology));
-        ids.insert(r.id);
         if (r.name.starts_with("Model")) {
             ++mangled;
+            EXPECT_EQ(r.id, bat + "#5");
             EXPECT_EQ(r.name, "Model" + kReplacement + kReplacement);
             EXPECT_EQ(r.manufacturer, kReplacement + "SMP");
             EXPECT_EQ(r.technology, "Li" + kReplacement + "ion");
+        } else {
+            EXPECT_EQ(r.name, r.id);
         }
     }
-    EXPECT_EQ(ids.size(), 4U);
     EXPECT_EQ(mangled, 1);
 }
 
