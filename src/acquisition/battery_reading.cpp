@@ -62,8 +62,8 @@ BatteryResult read_battery(AttributeMap& map, const std::filesystem::path& suppl
     r.manufacturer = manufacturer;
     r.technology = technology;
 
-    // A copy: later reads insert into the map, and the status must outlive them unchanged.
-    const std::string status = read_text(map, supply_dir, "status");
+    // A reference into the map: later reads insert into it, which moves no std::map node.
+    const std::string& status = read_text(map, supply_dir, "status");
     r.charging = status == "Charging";
     r.discharging = status == "Discharging";
     r.direction_known = r.charging || r.discharging;

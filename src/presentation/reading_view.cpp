@@ -27,8 +27,9 @@ UnitFormat format_of(CapacityUnit unit) {
 }
 
 // Battery strings come from the kernel or the firmware as raw bytes. GTK wants valid UTF-8,
-// and a tooltip holding a control character cannot be read back (it fails to parse as
-// markup), so it would be set again on every rendering. Both become U+FFFD here.
+// and a control character has no place in a one-line label: a line feed or tab would break
+// the heading's layout, and a CR comes back from a tooltip as a line feed, so the compare
+// before set would rewrite that tooltip on every rendering. Both become U+FFFD here.
 std::string printable(const std::string& text) {
     bool clean = g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr);
     for (const char c : text) {
