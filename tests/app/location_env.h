@@ -1,32 +1,12 @@
-// location_env.h: sets the three variables that locate the unit file for one scope
-// (nullptr unsets), and restores them after.
+// location_env.h: where the unit file is, for the rest of the test process.
 #pragma once
-#include <array>
 #include <cstdlib>
-#include <optional>
-#include <string>
+#include <utility>
 
-struct LocationEnv {
-    static constexpr std::array<const char*, 3> kNames = {"TAVRINO_CONFIG_HOME",
-                                                         "XDG_CONFIG_HOME", "HOME"};
-    LocationEnv(const char* own, const char* xdg, const char* home) {
-        const std::array<const char*, 3> values = {own, xdg, home};
-        for (std::size_t i = 0; i < kNames.size(); ++i) {
-            const char* old = std::getenv(kNames[i]);
-            saved[i] = old != nullptr ? std::optional<std::string>(old) : std::nullopt;
-            set(kNames[i], values[i]);
-        }
-    }
-    ~LocationEnv() {
-        for (std::size_t i = 0; i < kNames.size(); ++i) {
-            set(kNames[i], saved[i] ? saved[i]->c_str() : nullptr);
-        }
-    }
-    LocationEnv(const LocationEnv&) = delete;
-    LocationEnv& operator=(const LocationEnv&) = delete;
-
-    static void set(const char* name, const char* value) {
+// Sets the three variables that locate the unit file; nullptr unsets one.
+inline void locate_unit_file(const char* own, const char* xdg = nullptr, const char* home = nullptr) {
+    for (const auto& [name, value] : {std::pair{"TAVRINO_CONFIG_HOME", own}, {"XDG_CONFIG_HOME", xdg},
+                                      {"HOME", home}}) {
         value != nullptr ? setenv(name, value, 1) : unsetenv(name);
     }
-    std::array<std::optional<std::string>, 3> saved;
-};
+}

@@ -1,3 +1,6 @@
+// Catches a unit choice that is not in force at once, a failed save the window does not
+// tell or keeps telling after a success, and saves made by demo runs, by the program's own
+// change of the chooser or by choosing the unit already shown.
 #include "app/unit_change.h"
 
 #include <gtest/gtest.h>
@@ -7,9 +10,7 @@
 #include <iterator>
 #include <string>
 
-#include <sys/stat.h>
-
-#include "app/built_window.h"
+#include "support/test_window.h"
 #include "app/location_env.h"
 #include "support/fixture_tree.h"
 
@@ -17,82 +18,45 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kNotSaved = "The unit could not be saved for next time.";
-
-std::string file_bytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// The error label as the user sees it: "" when hidden.
-std::string shown_error(const AppState& state) {
-    return gtk_widget_get_visible(state.unit_error_label) != FALSE
-               ? std::string("shown: ") + gtk_label_get_text(GTK_LABEL(state.unit_error_label))
-               : "";
-}
-
-// Chooses the combo item with the unit file located in dir.
-void choose(AppState& state, int index, const fs::path& dir) {
-    const LocationEnv env(dir.c_str(), nullptr, nullptr);
+// The unit, the file's bytes and the error label as the user sees it ("" when hidden).
+std::string after_choosing(AppState& state, int index, const fs::path& dir) {
+    locate_unit_file(dir.c_str());
     gtk_combo_box_set_active(GTK_COMBO_BOX(state.unit_combo), index);
+    std::ifstream in(dir / "unit", std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const bool shown = gtk_widget_get_visible(state.unit_error_label) != FALSE;
+    return std::string(state.unit == CapacityUnit::mAh ? "mAh" : "Wh") + " [" + bytes + "] " +
+           (shown ? gtk_label_get_text(GTK_LABEL(state.unit_error_label)) : "");
 }
 
-TEST(UnitChange, FailedSaveShowsTheMessageAndTheNextSuccessHidesIt) {
+TEST(UnitChange, FailedSaveShowsTheMessageUntilTheNextSuccess) {
     const FixtureTree tree;
     write_fixture_file(tree.base / "file", "x");
-    const fs::path good = tree.base / "config";
-    fs::create_directories(good);
-    write_fixture_file(good / "unit", "W");
-    struct stat before {};
-    ASSERT_EQ(stat((good / "unit").c_str(), &before), 0);
-    BuiltWindow built(CapacityUnit::Wh);
-    AppState& state = built.state;
-    ASSERT_EQ(shown_error(state), "");
-
-    choose(state, 1, tree.base / "file" / "sub");  // a plain file in the way
-    EXPECT_EQ(state.unit, CapacityUnit::mAh);      // in force although not saved
-    EXPECT_EQ(shown_error(state), std::string("shown: ") + kNotSaved);
-
+    write_fixture_file(tree.base / "unit", "W");
+    TestWindow built(CapacityUnit::Wh, false);
+    EXPECT_EQ(after_choosing(built.state, 1, tree.base / "file" / "sub"),
+              "mAh [] The unit could not be saved for next time.");
     // The file already holds the unit: a success that writes nothing.
-    choose(state, 0, good);
-    EXPECT_EQ(state.unit, CapacityUnit::Wh);
-    EXPECT_EQ(shown_error(state), "");
-    EXPECT_EQ(gtk_label_get_text(GTK_LABEL(state.unit_error_label)), std::string());
-    struct stat after {};
-    ASSERT_EQ(stat((good / "unit").c_str(), &after), 0);
-    EXPECT_EQ(after.st_ino, before.st_ino);
-
-    choose(state, 1, good);
-    EXPECT_EQ(file_bytes(good / "unit"), "m");
-    choose(state, -1, good);  // no active item counts as Wh
-    EXPECT_EQ(state.unit, CapacityUnit::Wh);
-    EXPECT_EQ(file_bytes(good / "unit"), "W");
+    const fs::file_time_type written = fs::last_write_time(tree.base / "unit");
+    EXPECT_EQ(after_choosing(built.state, 0, tree.base), "Wh [W] ");
+    EXPECT_EQ(fs::last_write_time(tree.base / "unit"), written);
+    EXPECT_EQ(gtk_label_get_text(GTK_LABEL(built.state.unit_error_label)), std::string());
+    EXPECT_EQ(after_choosing(built.state, 1, tree.base), "mAh [m] ");
+    EXPECT_EQ(after_choosing(built.state, -1, tree.base), "Wh [W] ");  // none active is Wh
 }
 
 TEST(UnitChange, SameUnitOwnChangeAndDemoModeNeitherSaveNorTouchTheLabel) {
     for (const bool demo : {false, true}) {
-        SCOPED_TRACE(demo ? "demo" : "live");
         const FixtureTree tree;
-        const LocationEnv env(tree.base.c_str(), nullptr, nullptr);
-        BuiltWindow built(CapacityUnit::mAh, demo);
+        TestWindow built(CapacityUnit::mAh, demo);
         AppState& state = built.state;
         gtk_label_set_text(GTK_LABEL(state.unit_error_label), "left alone");
         gtk_widget_show(state.unit_error_label);
-
-        // The handler called again for the index that is already the unit.
-        on_unit_changed(GTK_COMBO_BOX(state.unit_combo), &state);
-        EXPECT_EQ(state.unit, CapacityUnit::mAh);
-        if (demo) {
-            choose(state, 0, tree.base);
-            EXPECT_EQ(state.unit, CapacityUnit::Wh);
-        } else {  // the program's own change of the combo is not a user's choice
-            state.syncing_widgets = true;
-            choose(state, 0, tree.base);
-            state.syncing_widgets = false;
-            EXPECT_EQ(state.unit, CapacityUnit::mAh);
-        }
+        on_unit_changed(GTK_COMBO_BOX(state.unit_combo), &state);  // the unit already shown
+        state.syncing_widgets = !demo;  // the program's own change is not the user's choice
+        EXPECT_EQ(after_choosing(state, 0, tree.base), demo ? "Wh [] left alone" : "mAh [] left alone");
+        state.syncing_widgets = false;
         EXPECT_FALSE(fs::exists(tree.base / "unit"));
-        EXPECT_EQ(shown_error(state), "shown: left alone");
     }
 }
 

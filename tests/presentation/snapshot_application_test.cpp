@@ -1,4 +1,6 @@
-// Applying snapshots to the real window: the battery choice and the selector.
+// Catches a battery choice that is lost or wrongly restored, a selector rebuilt when
+// nothing changed (its rebuild would steal an open popup), the rebuild's own signals taken
+// for the user's, and a snapshot applied after the window is gone.
 #include <string>
 #include <utility>
 #include <vector>
@@ -6,22 +8,17 @@
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
-#include "app/app_state.h"
-#include "app/lifecycle.h"
 #include "app/state_lock.h"
-#include "presentation/main_window.h"
 #include "presentation/snapshot_application.h"
-#include "support/test_window.h"
+#include "widget_probes.h"
 
 namespace {
 
-using Battery = std::pair<std::string, std::string>;  // id, name
+struct SnapshotApplication : ShownWindow {
+    int rows_changed = 0;  // a rebuild removes and re-adds rows
 
-class SnapshotApplication : public testing::Test {
-  protected:
     void SetUp() override {
-        init_app_state(state);
-        build_main_window(state);
+        ShownWindow::SetUp();
         GtkTreeModel* model = gtk_combo_box_get_model(GTK_COMBO_BOX(state.battery_combo));
         for (const char* signal : {"row-inserted", "row-deleted"}) {
             g_signal_connect_swapped(model, signal, G_CALLBACK(+[](int* count) { ++*count; }),
@@ -29,115 +26,45 @@ class SnapshotApplication : public testing::Test {
         }
     }
 
-    void TearDown() override {
-        destroy_test_window(state);
-    }
-
-    // Publishes as the reader does, then runs the idle callback directly.
-    void apply(const std::vector<Battery>& batteries, const std::string& message = "") {
+    // Publishes "id=name ..." as the reader does, runs the idle callback, and returns the
+    // battery chosen then.
+    std::string apply(const std::vector<std::pair<std::string, std::string>>& batteries) {
         BatterySnapshot snapshot;
-        for (const Battery& battery : batteries) {
-            BatteryReading reading;
-            reading.id = battery.first;
-            reading.name = battery.second;
-            snapshot.readings.push_back(reading);
+        for (const auto& [id, name] : batteries) {
+            BatteryReading& reading = snapshot.readings.emplace_back();
+            reading.id = id;
+            reading.name = name;
         }
-        snapshot.error_message = message;
         lock_state(state);
         state.pending_snapshot = std::move(snapshot);
-        state.apply_idle_source = 4711;  // stands for the scheduled idle
         unlock_state(state);
         rows_changed = 0;
         EXPECT_FALSE(apply_snapshot_idle(&state));
-        EXPECT_EQ(state.apply_idle_source, 0U);
-        EXPECT_TRUE(state.pending_snapshot.readings.empty());
-    }
-
-    // "id=name" per item, then "*" and the active id.
-    std::string selector() {
-        std::string items;
-        GtkTreeModel* model = gtk_combo_box_get_model(GTK_COMBO_BOX(state.battery_combo));
-        GtkTreeIter iter;
-        for (gboolean more = gtk_tree_model_get_iter_first(model, &iter); more;
-             more = gtk_tree_model_iter_next(model, &iter)) {
-            g_autofree gchar* text = nullptr;
-            g_autofree gchar* id = nullptr;
-            // GtkComboBoxText keeps the text in column 0 and the id in column 1.
-            gtk_tree_model_get(model, &iter, 0, &text, 1, &id, -1);
-            items += std::string(id) + "=" + text + " ";
-        }
+        EXPECT_FALSE(state.syncing_widgets);
         const gchar* active = gtk_combo_box_get_active_id(GTK_COMBO_BOX(state.battery_combo));
-        return items + "*" + (active != nullptr ? active : "");
+        EXPECT_EQ(state.selected_battery, active != nullptr ? active : "");
+        return state.selected_battery;
     }
-
-    bool selector_shown() { return gtk_widget_get_visible(state.battery_combo) != FALSE; }
-
-    // As the user does it: "changed" runs with syncing_widgets clear.
-    void user_picks(const char* id) {
-        gtk_combo_box_set_active_id(GTK_COMBO_BOX(state.battery_combo), id);
-    }
-
-    AppState state;
-    int rows_changed = 0;  // a rebuild removes and re-adds rows
 };
 
-TEST_F(SnapshotApplication, NoneThenOneBatteryKeepTheSelectorHidden) {
-    apply({}, "The battery interface could not be read.");
-    EXPECT_EQ(rows_changed, 0);
-    EXPECT_FALSE(selector_shown());
-    EXPECT_EQ(state.selected_battery, "");
-    EXPECT_EQ(state.shown_snapshot.error_message, "The battery interface could not be read.");
-
-    apply({{"BAT0", "Primary"}});
-    EXPECT_EQ(selector(), "BAT0=Primary *BAT0");
-    EXPECT_FALSE(selector_shown());
-    EXPECT_EQ(state.selected_battery, "BAT0");
-}
-
-TEST_F(SnapshotApplication, TwoBatteriesKeepTheUsersChoiceWithoutARebuild) {
-    apply({{"BAT0", "Primary"}, {"BAT1", "Secondary"}});
-    EXPECT_EQ(selector(), "BAT0=Primary BAT1=Secondary *BAT0");
-    EXPECT_TRUE(selector_shown());
-    user_picks("BAT1");
-    EXPECT_EQ(state.selected_battery, "BAT1");
-
-    apply({{"BAT0", "Primary"}, {"BAT1", "Secondary"}});
+TEST_F(SnapshotApplication, KeepsTheUsersChoiceWhileItsBatteryIsListed) {
+    EXPECT_EQ(apply({{"BAT0", "Primary"}, {"BAT1", "Secondary"}}), "BAT0");
+    gtk_combo_box_set_active_id(GTK_COMBO_BOX(state.battery_combo), "BAT1");  // the user
+    EXPECT_EQ(apply({{"BAT0", "Primary"}, {"BAT1", "Secondary"}}), "BAT1");
     EXPECT_EQ(rows_changed, 0) << "same list: no rebuild";
-    EXPECT_EQ(selector(), "BAT0=Primary BAT1=Secondary *BAT1");
-    EXPECT_EQ(state.selected_battery, "BAT1");
+    EXPECT_EQ(apply({{"BAT0", "Primary (worn)"}, {"BAT1", "Secondary"}}), "BAT1");
+    EXPECT_GT(rows_changed, 0) << "a rename rebuilds";
 
-    // A rename rebuilds; the rebuild's own "changed" signals must not count as the user's.
-    apply({{"BAT0", "Primary (worn)"}, {"BAT1", "Secondary"}});
-    EXPECT_GT(rows_changed, 0);
-    EXPECT_EQ(selector(), "BAT0=Primary (worn) BAT1=Secondary *BAT1");
-    EXPECT_EQ(state.selected_battery, "BAT1");
-    EXPECT_FALSE(state.syncing_widgets);
-}
+    // Gone, the choice falls back to the first battery, and stays there on its return.
+    EXPECT_EQ(apply({{"BAT0", "Primary"}}), "BAT0");
+    EXPECT_EQ(apply({{"BAT0", "Primary"}, {"BAT1", "Secondary"}}), "BAT0");
+    EXPECT_EQ(apply({}), "");
+    EXPECT_FALSE(gtk_widget_get_visible(state.battery_combo));
 
-TEST_F(SnapshotApplication, ChosenBatteryThatVanishesIsNotChosenAgainOnReturn) {
-    apply({{"BAT0", "Primary"}, {"BAT1", "Secondary"}});
-    user_picks("BAT1");
-    apply({{"BAT0", "Primary"}});
-    EXPECT_EQ(selector(), "BAT0=Primary *BAT0");
-    EXPECT_FALSE(selector_shown());
-    EXPECT_EQ(state.selected_battery, "BAT0");
-
-    apply({{"BAT0", "Primary"}, {"BAT1", "Secondary"}});
-    EXPECT_EQ(selector(), "BAT0=Primary BAT1=Secondary *BAT0");
-    EXPECT_TRUE(selector_shown());
-
-    apply({}, "Battery readings could not be read.");
-    EXPECT_EQ(selector(), "*");
-    EXPECT_FALSE(selector_shown());
-    EXPECT_EQ(state.selected_battery, "");
-}
-
-TEST_F(SnapshotApplication, DropsASnapshotArrivingAfterTheWindowIsGone) {
-    apply({{"BAT0", "Primary"}});
-    state.window_destroyed = true;
-    apply({{"BAT0", "Primary"}, {"BAT1", "Secondary"}});
+    state.window_destroyed = true;  // a late snapshot after the window is gone is dropped
+    apply({{"BAT2", "Late"}});
     EXPECT_EQ(rows_changed, 0);
-    EXPECT_EQ(state.shown_snapshot.readings.size(), 1U);
+    EXPECT_TRUE(state.shown_snapshot.readings.empty());
     state.window_destroyed = false;
 }
 

@@ -10,10 +10,9 @@
 #include <gtk/gtk.h>
 
 #include "app/app_state.h"
-#include "app/lifecycle.h"
 #include "presentation/keep_above.h"
-#include "presentation/main_window.h"
 #include "presentation/shortcuts.h"
+#include "support/fixture_tree.h"
 #include "support/test_window.h"
 
 inline std::string text_of(GtkWidget* label) { return gtk_label_get_text(GTK_LABEL(label)); }
@@ -35,10 +34,7 @@ inline bool toggle_active(GtkWidget* toggle) {
 // The label's one attribute as an absolute size in px; -1 when it holds anything else.
 inline int only_absolute_size_px(GtkWidget* label) {
     PangoAttrList* attrs = gtk_label_get_attributes(GTK_LABEL(label));
-    if (attrs == nullptr) {
-        return -1;
-    }
-    GSList* list = pango_attr_list_get_attributes(attrs);
+    GSList* list = attrs != nullptr ? pango_attr_list_get_attributes(attrs) : nullptr;
     int px = -1;
     if (g_slist_length(list) == 1) {
         const auto* attr = static_cast<PangoAttribute*>(list->data);
@@ -50,7 +46,8 @@ inline int only_absolute_size_px(GtkWidget* label) {
     return px;
 }
 
-// Counts "notify" emissions (every property change) of the watched objects while it lives.
+// Counts "notify" emissions (every property change) of the watched widgets and their ATK
+// objects while it lives.
 class NotifyCounter {
   public:
     NotifyCounter() = default;
@@ -61,31 +58,21 @@ class NotifyCounter {
             g_signal_handler_disconnect(object, handler);
         }
     }
-    void watch(gpointer object) {
+    void watch_widget(GtkWidget* widget) {
         auto on_notify = +[](GObject* changed, GParamSpec* property, gpointer self) {
-            static_cast<NotifyCounter*>(self)->changes_.push_back(
-                std::string(G_OBJECT_TYPE_NAME(changed)) + "." + g_param_spec_get_name(property));
+            static_cast<NotifyCounter*>(self)->changes_ +=
+                std::string(G_OBJECT_TYPE_NAME(changed)) + "." + property->name + " ";
         };
-        handlers_.emplace_back(object,
-                               g_signal_connect(object, "notify", G_CALLBACK(on_notify), this));
-    }
-    void watch_widget(GtkWidget* widget) {  // the widget and its ATK object
-        watch(widget);
-        watch(gtk_widget_get_accessible(widget));
-    }
-    int count() const { return static_cast<int>(changes_.size()); }
-    std::string changes() const {  // "Type.property ..." for failure messages
-        std::string all;
-        for (const std::string& change : changes_) {
-            all += change + " ";
+        for (gpointer object : {gpointer(widget), gpointer(gtk_widget_get_accessible(widget))}) {
+            handlers_.emplace_back(object, g_signal_connect(object, "notify",
+                                                            G_CALLBACK(on_notify), this));
         }
-        return all;
     }
-    void reset() { changes_.clear(); }
+    const std::string& changes() const { return changes_; }  // "Type.property ..."
 
   private:
     std::vector<std::pair<gpointer, gulong>> handlers_;
-    std::vector<std::string> changes_;
+    std::string changes_;
 };
 
 // Runs the default main context until done() holds or timeout_ms pass; returns whether it holds.
@@ -102,35 +89,15 @@ inline bool pump_until(const std::function<bool()>& done, int timeout_ms = 5000)
     return true;
 }
 
-// Runs the main context until every idle of default priority scheduled now has run.
-inline void drain_idles() {
-    bool ran = false;  // set by an idle of lower priority than every idle under test
-    g_idle_add_full(
-        G_PRIORITY_LOW,
-        [](gpointer data) -> gboolean {
-            *static_cast<bool*>(data) = true;
-            return FALSE;
-        },
-        &ran, nullptr);
-    ASSERT_TRUE(pump_until([&] { return ran; }));
-}
-
-// A fresh demo-mode AppState with its window built and mapped.
+// A fresh demo-mode window, built and mapped.
 struct ShownWindow : testing::Test {
-    AppState state;
+    TestWindow window;
+    AppState& state = window.state;
     void SetUp() override {
-        init_app_state(state);
-        state.supply_cache = std::make_unique<SupplyCache>();  // resuming the reader asks it
-        state.demo_mode = true;
-        build_main_window(state);
         ASSERT_TRUE(pump_until([&] {
-            GdkWindow* window = gtk_widget_get_window(state.window);
-            return window != nullptr &&
-                   (gdk_window_get_state(window) & GDK_WINDOW_STATE_WITHDRAWN) == 0;
+            GdkWindow* shown = gtk_widget_get_window(state.window);
+            return shown != nullptr && (gdk_window_get_state(shown) & GDK_WINDOW_STATE_WITHDRAWN) == 0;
         }));
-    }
-    void TearDown() override {
-        destroy_test_window(state);
     }
 };
 

@@ -9,6 +9,8 @@
 
 #include <sys/stat.h>
 
+#include "acquisition/demo_scenarios.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -18,28 +20,16 @@ std::string read_file(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::vector<std::string> lines_of(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-bool window_only(std::string_view line) {
-    const std::string_view key = line.substr(0, line.find(':'));
-    return key == "selector" || key == "window title" || key.ends_with(" font") ||
-           key.ends_with(" tooltip") || key.ends_with(" name");
-}
-
-// The lines the core rendering has: window-only keys dropped with their continuation lines.
+// The window-only keys, each with its continuation lines, dropped.
 std::string without_window_lines(const std::string& text) {
+    std::istringstream in(text);
     std::string kept;
     bool dropping = false;
-    for (const std::string& line : lines_of(text)) {
-        if (!line.starts_with("  ")) {
-            dropping = window_only(line);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.starts_with("  |")) {
+            const std::string key = line.substr(0, line.find(':'));
+            dropping = key == "selector" || key.ends_with(" font") ||
+                       key.ends_with(" tooltip") || key.ends_with(" name");
         }
         if (!dropping) {
             kept += line + "\n";
@@ -48,134 +38,94 @@ std::string without_window_lines(const std::string& text) {
     return kept;
 }
 
-// "-" lines are expected only, "+" lines actual only, in order: enough to see what moved.
-std::string line_diff(const std::string& expected, const std::string& actual) {
-    const std::vector<std::string> a = lines_of(expected);
-    const std::vector<std::string> b = lines_of(actual);
-    std::vector<std::vector<int>> common(a.size() + 1, std::vector<int>(b.size() + 1, 0));
-    for (std::size_t i = a.size(); i-- > 0;) {
-        for (std::size_t j = b.size(); j-- > 0;) {
-            common[i][j] = a[i] == b[j] ? common[i + 1][j + 1] + 1
-                                        : std::max(common[i + 1][j], common[i][j + 1]);
-        }
-    }
-    std::string diff;
-    std::size_t i = 0;
-    std::size_t j = 0;
-    while (i < a.size() || j < b.size()) {
-        if (i < a.size() && j < b.size() && a[i] == b[j]) {
-            ++i, ++j;
-        } else if (j < b.size() && (i == a.size() || common[i][j + 1] >= common[i + 1][j])) {
-            diff += "+ " + b[j++] + "\n";
-        } else {
-            diff += "- " + a[i++] + "\n";
-        }
-    }
-    return diff;
-}
-
 } // namespace
 
 std::vector<fs::path> case_folders() {
-    std::vector<fs::path> folders;
-    for (const fs::directory_entry& entry : fs::directory_iterator(TAVRINO_CASES_DIR)) {
-        if (entry.is_directory()) {
-            folders.push_back(entry.path());
-        }
-    }
+    std::vector<fs::path> folders(fs::directory_iterator(TAVRINO_CASES_DIR), {});
     std::sort(folders.begin(), folders.end());
     return folders;
 }
 
-PreparedCase::PreparedCase(const fs::path& folder) {
+PreparedCase::PreparedCase(const fs::path& folder) : root(tree.root) {
     fs::remove(tree.root);
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
-        if (entry.path().filename() != "expected.txt" && entry.path().filename() != "setup") {
-            fs::copy(entry.path(), tree.base / entry.path().filename(),
+    for (const fs::path& entry : fs::directory_iterator(folder)) {
+        if (entry.filename() != "expected.txt" && entry.filename() != "setup") {
+            fs::copy(entry, tree.base / entry.filename(),
                      fs::copy_options::recursive | fs::copy_options::copy_symlinks);
         }
     }
-    root = tree.root;
     std::istringstream setup(read_file(folder / "setup"));
-    for (std::string line; std::getline(setup, line);) {
-        std::istringstream words(line);
-        std::string command;
-        std::string path;
-        words >> command >> path;
+    for (std::string command, path; setup >> command >> path;) {
+        const fs::path at = tree.base / path;
+        std::uintmax_t bytes = 0;
         if (command == "demo") {
             demo_mode = true;
             demo_scenario = path;
         } else if (command == "root") {
-            root = tree.base / path;
+            root = at;
         } else if (command == "fifo") {
-            fs::remove(tree.base / path);
-            EXPECT_EQ(mkfifo((tree.base / path).c_str(), 0600), 0) << line;
-        } else if (command == "sparse") {
-            std::uintmax_t bytes = 0;
-            words >> bytes;
-            fs::resize_file(tree.base / path, bytes);
-        } else if (command == "pad") {  // a first line that makes the file this much longer
-            std::size_t bytes = 0;
-            words >> bytes;
-            const std::string rest = read_file(tree.base / path);
-            write_fixture_file(tree.base / path, std::string(bytes - 1, 'x') + "\n" + rest);
+            fs::remove(at);
+            EXPECT_EQ(mkfifo(at.c_str(), 0600), 0) << at;
+        } else if (command == "sparse" && setup >> bytes) {
+            fs::resize_file(at, bytes);
+        } else if (command == "pad" && setup >> bytes) {
+            write_fixture_file(at, std::string(bytes - 1, 'x') + "\n" + read_file(at));
         } else if (command == "mkdir") {
-            fs::create_directories(tree.base / path);
-        } else if (!command.empty()) {
-            ADD_FAILURE() << folder << ": unknown setup line: " << line;
+            fs::create_directories(at);
+        } else {
+            ADD_FAILURE() << folder << ": bad setup line: " << command << " " << path;
         }
     }
+}
+
+BatterySnapshot PreparedCase::read(SupplyCache& cache) const {
+    cache.root = root;
+    return demo_mode ? build_demo_snapshot(demo_scenario) : run_live_pass(cache);
 }
 
 void add_line(std::string& text, std::string_view key, std::string_view value) {
     // Further lines as "  | text", so no line of the file ends in a space an editor drops.
     std::string lead = std::string(key) + ":";
-    for (std::size_t start = 0;;) {
-        const std::size_t end = std::min(value.find('\n', start), value.size());
+    for (std::size_t start = 0, end = 0; end != value.size(); start = end + 1) {
+        end = std::min(value.find('\n', start), value.size());
         const std::string_view line = value.substr(start, end - start);
         text.append(lead).append(line.empty() ? "" : " ").append(line).append("\n");
-        if (end == value.size()) {
-            break;
-        }
         lead = "  |";
-        start = end + 1;
+    }
+    if (value.empty()) {
+        text.append(lead).append("\n");
     }
 }
 
-std::string snapshot_header(const BatterySnapshot& snapshot, bool rescan_requested) {
+std::string render_case(const BatterySnapshot& snapshot, bool rescan_requested,
+                        const PageText& page) {
     std::string text;
-    add_line(text, "problem", snapshot.error_message);
     std::string batteries;
     for (const BatteryReading& r : snapshot.readings) {
         batteries += (batteries.empty() ? "" : ", ") + r.id;
-        if (r.name != r.id) {
-            batteries += " (" + r.name + ")";
-        }
+        batteries += r.name != r.id ? " (" + r.name + ")" : "";
     }
+    add_line(text, "problem", snapshot.error_message);
     add_line(text, "batteries", batteries);
     add_line(text, "rescan", rescan_requested ? "requested" : "no");
+    for (std::size_t i = 0; i < std::max<std::size_t>(snapshot.readings.size(), 1); ++i) {
+        const std::string id = i < snapshot.readings.size() ? snapshot.readings[i].id : "no battery";
+        for (const CapacityUnit unit : {CapacityUnit::Wh, CapacityUnit::mAh}) {
+            for (const bool compact : {false, true}) {
+                text += "\n[" + id + " · " + (unit == CapacityUnit::mAh ? "mAh" : "Wh") + " · " +
+                        (compact ? "compact" : "expanded") + "]\n" + page(i, unit, compact);
+            }
+        }
+    }
     return text;
 }
 
-std::string section_heading(const BatterySnapshot& snapshot, std::size_t reading, bool mah,
-                            bool compact) {
-    const std::string id =
-        reading < snapshot.readings.size() ? snapshot.readings[reading].id : "no battery";
-    return "\n[" + id + " · " + (mah ? "mAh" : "Wh") + " · " +
-           (compact ? "compact" : "expanded") + "]\n";
-}
-
 void expect_rendering(const fs::path& folder, const std::string& actual, bool window_lines) {
-    const fs::path path = folder / "expected.txt";
     const char* update = std::getenv("TAVRINO_UPDATE_CASES");
-    if (update != nullptr && std::string(update) == "1" && window_lines) {
-        std::ofstream(path, std::ios::binary) << actual;
+    if (window_lines && update != nullptr && std::string(update) == "1") {
+        std::ofstream(folder / "expected.txt", std::ios::binary) << actual;
         return;
     }
-    std::string expected = read_file(path);
-    if (!window_lines) {
-        expected = without_window_lines(expected);
-    }
-    EXPECT_TRUE(actual == expected) << folder.filename() << " differs from expected.txt:\n"
-                                    << line_diff(expected, actual);
+    const std::string expected = read_file(folder / "expected.txt");
+    EXPECT_EQ(actual, window_lines ? expected : without_window_lines(expected)) << folder;
 }

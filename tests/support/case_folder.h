@@ -2,18 +2,20 @@
 // demo scenario) with its expected rendering as text, and the one text format of both.
 #pragma once
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "acquisition/battery_snapshot.h"
+#include "acquisition/supply_cache.h"
+#include "presentation/capacity_unit.h"
 #include "support/fixture_tree.h"
 
 // Every case folder, in name order.
 std::vector<std::filesystem::path> case_folders();
 
 // A case copied into a fresh temporary directory, with its `setup` file applied: what git
-// cannot hold (FIFOs, huge sparse files, empty directories) is made here.
+// cannot hold is made here. Lines of `setup`:
 //   demo NAME            the demo scenario NAME instead of a tree
 //   root PATH            the reader's root, relative to the case (default power_supply)
 //   fifo PATH            a FIFO in place of whatever is at PATH
@@ -22,6 +24,9 @@ std::vector<std::filesystem::path> case_folders();
 //   mkdir PATH
 struct PreparedCase {
     explicit PreparedCase(const std::filesystem::path& folder);
+    // The demo scenario's snapshot, or one live pass over the tree with this cache.
+    BatterySnapshot read(SupplyCache& cache) const;
+
     FixtureTree tree;
     std::filesystem::path root;  // the reader's root inside tree.base
     bool demo_mode = false;
@@ -31,17 +36,16 @@ struct PreparedCase {
 // One line "key: value"; a value's further lines follow as "  | line" ("  |" when empty).
 void add_line(std::string& text, std::string_view key, std::string_view value);
 
-// The lines every rendering starts with: the problem text, the batteries and whether the
-// pass asked for a rescan.
-std::string snapshot_header(const BatterySnapshot& snapshot, bool rescan_requested);
+// The whole rendering of a snapshot: the problem text, the batteries and whether a rescan
+// was asked for, then one section per battery (or one for none), unit and page, each
+// headed "[BAT0 · Wh · expanded]" and filled by page(battery index, unit, compact).
+using PageText = std::function<std::string(std::size_t, CapacityUnit, bool)>;
+std::string render_case(const BatterySnapshot& snapshot, bool rescan_requested,
+                        const PageText& page);
 
-// "[BAT0 · Wh · expanded]", or "[no battery · ...]" for a snapshot without readings.
-std::string section_heading(const BatterySnapshot& snapshot, std::size_t reading, bool mah,
-                            bool compact);
-
-// Fails the running test with a line diff unless actual equals the folder's expected.txt.
-// TAVRINO_UPDATE_CASES=1 writes actual there instead (read it before committing it).
-// With window_lines false, the lines only the window shows (fonts, tooltips, accessible
-// names, the selector and the window title) are left out of the expected text first.
+// Expects actual to equal the folder's expected.txt. With window_lines false, the lines
+// only the window shows (fonts, tooltips, accessible names, the selector) are left out of
+// the expected text first. TAVRINO_UPDATE_CASES=1 writes actual there instead (window_lines
+// only); read every line of it before committing it.
 void expect_rendering(const std::filesystem::path& folder, const std::string& actual,
                       bool window_lines);
