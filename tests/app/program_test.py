@@ -163,8 +163,10 @@ class WholeProgram(unittest.TestCase):
                              (["unit"], written), arguments)
 
     def test_a_native_wayland_window(self):
+        # No session bus: GDK would call portals on GLib threads whose locks ThreadSanitizer
+        # cannot see.
         status, _, trace = run(WITH_WESTON, PROGRAM, "--demo=charging", "--quit-after=1",
-                               WAYLAND_DEBUG="1")
+                               WAYLAND_DEBUG="1", DBUS_SESSION_BUS_ADDRESS=None)
         if status == 77:
             self.skipTest("no weston")
         self.assertEqual(status, 0, trace)
