@@ -1,48 +1,15 @@
-// blocking_open.cpp: a test-only LD_PRELOAD library that holds the program's reader inside a
-// pass, so a test can act while the pass runs. Never linked into the program.
-//
-// The first open() of a path ending in $TAVRINO_TEST_BLOCK_SUFFIX creates the file
-// "blocked" in the directory $TAVRINO_TEST_BLOCK_CONTROL, then waits until the test creates
-// "release" there. Every other open() goes straight through.
+// blocking_open.cpp: a test-only LD_PRELOAD module, never linked into the program, that holds
+// the reader inside a pass. The first open() of the path $TAVRINO_TEST_HOLD creates the file
+// $TAVRINO_TEST_HOLD.held, waits until the test creates $TAVRINO_TEST_HOLD.release, then
+// removes the first file and goes on.
 #include <atomic>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
-#include <string>
-
 #include <dlfcn.h>
 #include <fcntl.h>
-#include <sys/types.h>
+#include <string>
 #include <unistd.h>
-
-namespace {
-
-using OpenFunction = int (*)(const char*, int, ...);
-
-OpenFunction next_open() {
-    static auto* next = reinterpret_cast<OpenFunction>(dlsym(RTLD_NEXT, "open"));
-    return next;
-}
-
-bool ends_with(const char* text, const char* suffix) {
-    const std::size_t text_length = std::strlen(text);
-    const std::size_t suffix_length = std::strlen(suffix);
-    return text_length >= suffix_length &&
-           std::strcmp(text + text_length - suffix_length, suffix) == 0;
-}
-
-void hold_until_released(const std::string& control) {
-    const int marker = next_open()((control + "/blocked").c_str(), O_WRONLY | O_CREAT, 0600);
-    if (marker >= 0) {
-        close(marker);
-    }
-    const std::string release = control + "/release";
-    while (access(release.c_str(), F_OK) != 0) {
-        usleep(10000);
-    }
-}
-
-}  // namespace
 
 extern "C" int open(const char* path, int flags, ...) {
     mode_t mode = 0;
@@ -52,12 +19,15 @@ extern "C" int open(const char* path, int flags, ...) {
         mode = va_arg(arguments, mode_t);
         va_end(arguments);
     }
+    static auto* next = reinterpret_cast<int (*)(const char*, int, ...)>(dlsym(RTLD_NEXT, "open"));
     static std::atomic<bool> held{false};
-    const char* suffix = std::getenv("TAVRINO_TEST_BLOCK_SUFFIX");
-    const char* control = std::getenv("TAVRINO_TEST_BLOCK_CONTROL");
-    if (suffix != nullptr && control != nullptr && ends_with(path, suffix) &&
-        !held.exchange(true)) {
-        hold_until_released(control);
+    const char* hold = std::getenv("TAVRINO_TEST_HOLD");
+    if (hold != nullptr && std::strcmp(path, hold) == 0 && !held.exchange(true)) {
+        close(next((std::string(hold) + ".held").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
+        while (access((std::string(hold) + ".release").c_str(), F_OK) != 0) {
+            usleep(10000);
+        }
+        unlink((std::string(hold) + ".held").c_str());
     }
-    return next_open()(path, flags, mode);
+    return next(path, flags, mode);
 }
