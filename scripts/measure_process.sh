@@ -13,7 +13,7 @@ if [[ -z "${TAVRINO_MEASURE_INNER:-}" ]]; then
     scripts/install-deps.sh test
     cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     cmake --build build -j "$(nproc)" --target tavrino bare_window first_snapshot_probe >/dev/null
-    TAVRINO_MEASURE_INNER=1 exec tests/support/with-xvfb.sh --wm "$0" "$seconds"
+    TAVRINO_MEASURE_INNER=1 exec tests/support/with-display.sh --wm "$0" "$seconds"
 fi
 
 work=$(mktemp -d)

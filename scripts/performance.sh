@@ -17,7 +17,7 @@ if [[ -z "${TAVRINO_PERF_INNER:-}" ]]; then
     cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     cmake --build build -j "$(nproc)" --target tavrino acquisition_bench presentation_bench \
         bare_window first_snapshot_probe >/dev/null
-    TAVRINO_PERF_INNER=1 exec tests/support/with-xvfb.sh --wm "$0" "$seconds"
+    TAVRINO_PERF_INNER=1 exec tests/support/with-display.sh --wm "$0" "$seconds"
 fi
 
 echo "machine: $(nproc) cores, $(uname -r), load $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -11,7 +11,7 @@ if [[ -z "${TAVRINO_SHOTS_INNER:-}" ]]; then
         { echo "screenshots need imagemagick: apt-get install imagemagick" >&2; exit 1; }
     cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     cmake --build build -j "$(nproc)" --target tavrino >/dev/null
-    TAVRINO_SHOTS_INNER=1 exec tests/support/with-xvfb.sh --wm "$0"
+    TAVRINO_SHOTS_INNER=1 exec tests/support/with-display.sh --wm "$0"
 fi
 
 out=docs/screenshots

@@ -16,7 +16,7 @@ if [[ -z "${TAVRINO_SOAK_INNER:-}" ]]; then
     scripts/install-deps.sh soak
     cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     cmake --build build -j "$(nproc)" --target tavrino >/dev/null
-    TAVRINO_SOAK_INNER=1 exec tests/support/with-xvfb.sh --wm "$0" "$seconds"
+    TAVRINO_SOAK_INNER=1 exec tests/support/with-display.sh --wm "$0" "$seconds"
 fi
 
 work=$(mktemp -d)

@@ -5,13 +5,13 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <initializer_list>
 #include <mutex>
 #include <stdexcept>
 #include <string>
 #include <thread>
 
 #include <gtest/gtest.h>
-#include <gtk/gtk.h>
 
 #include "acquisition/reader_thread.h"
 #include "app/state_lock.h"
@@ -28,7 +28,6 @@ struct ScriptedPasses {
     std::condition_variable changed;
     bool hold = false;
     int started = 0;
-    int finished = 0;
     std::deque<Pass> results;
 } script;
 
@@ -37,13 +36,11 @@ BatterySnapshot scripted_pass(AppState& /*state*/) {
     ++script.started;
     script.changed.notify_all();
     script.changed.wait(lock, [] { return !script.hold; });
-    Pass make = script.results.empty() ? Pass([] { return BatterySnapshot{}; })
-                                       : std::move(script.results.front());
+    Pass make = [] { return BatterySnapshot{}; };
     if (!script.results.empty()) {
+        make = std::move(script.results.front());
         script.results.pop_front();
     }
-    ++script.finished;
-    script.changed.notify_all();
     lock.unlock();
     return make();
 }
@@ -59,33 +56,28 @@ Pass returns(const std::string& id) {
 struct ReaderProtocol : ShownWindow {
     void SetUp() override {
         script.hold = false;
-        script.started = script.finished = 0;
+        script.started = 0;
         script.results.clear();
         set_reading_pass(scripted_pass);
         ShownWindow::SetUp();
         state.supply_cache->rescan_requested = false;
     }
     void TearDown() override {
-        script_do([] { script.hold = false; });
+        scripted([] { script.hold = false; });
         if (state.reader_thread != nullptr) {
             stop_reader(state);
         }
         set_reading_pass(nullptr);
     }
     void start_thread() { state.reader_thread = g_thread_new("tavrino-read", reader_main, &state); }
-    template <typename Change> void script_do(Change change) {
+    int scripted(const std::function<void()>& change) {  // returns the passes started
         std::lock_guard lock(script.mutex);
         change();
         script.changed.notify_all();
+        return script.started;
     }
-    bool passes(int started, int finished) {
-        std::unique_lock lock(script.mutex);
-        return script.changed.wait_for(lock, std::chrono::seconds(20), [&] {
-            return script.started >= started && script.finished >= finished;
-        });
-    }
-    // Polls done() under the state's lock. With turn_loop false the main loop stays still,
-    // so a scheduled apply stays scheduled.
+    // Polls done() under the state's lock, for 20 s at most. With turn_loop false the main
+    // loop stays still, so a scheduled apply stays scheduled.
     bool until(const std::function<bool()>& done, bool turn_loop = true) {
         const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         for (;;) {
@@ -100,10 +92,12 @@ struct ReaderProtocol : ShownWindow {
             }
         }
     }
-    // After `count` passes: true once the last result has been applied.
+    // True once `count` passes have run and the last result has been applied.
     bool applied_after(int count) {
-        return passes(count, count) &&
-               until([&] { return !state.read_in_progress && state.apply_idle_source == 0; });
+        return until([&] {
+            return scripted([] {}) >= count && !state.read_requested && !state.read_in_progress &&
+                   state.apply_idle_source == 0;
+        });
     }
 };
 
@@ -120,10 +114,9 @@ TEST_F(ReaderProtocol, RequestsPauseAndTheTimerFollowTheWindow) {
     start_reader(state);
     ASSERT_TRUE(applied_after(1)) << "the first pass starts at once";
     const guint first_tick = state.tick_source;
-    ASSERT_NE(first_tick, 0U);
     state.supply_cache->rescan_requested = false;
     on_map_event(state.window, nullptr, &state);  // mapped again: nothing changes
-    EXPECT_EQ(state.tick_source, first_tick);
+    EXPECT_TRUE(state.tick_source == first_tick && first_tick != 0);
     EXPECT_FALSE(state.paused || state.supply_cache->rescan_requested.load());
     for (int i = 0; i < 2; ++i) {
         on_unmap_event(state.window, nullptr, &state);
@@ -133,33 +126,49 @@ TEST_F(ReaderProtocol, RequestsPauseAndTheTimerFollowTheWindow) {
     on_map_event(state.window, nullptr, &state);
     EXPECT_TRUE(!state.paused && state.supply_cache->rescan_requested.load());
     EXPECT_NE(g_main_context_find_source_by_id(nullptr, state.tick_source), nullptr);
-    EXPECT_TRUE(passes(2, 2)) << "resuming starts a pass at once";
-
-    lock_state(state);
-    state.stop_requested = true;
-    unlock_state(state);
+    EXPECT_TRUE(applied_after(2)) << "resuming starts a pass at once";
+    state.stop_requested = true;  // the reader waits for a request, so it reads nothing
     EXPECT_FALSE(request_reading(&state)) << "the timer ends once the program stops";
 }
 
-TEST_F(ReaderProtocol, DuringAPassRequestsAreDroppedAndOnlyTheNewestResultIsApplied) {
-    script_do([] { script.hold = true; });
-    script.results = {returns("BAT0")};
+TEST_F(ReaderProtocol, EachPassPublishesItsResultOrFailureAndOnlyTheNewestIsApplied) {
+    scripted([] { script.hold = true; script.results = {returns("BAT0")}; });
     start_thread();
     request_reading(&state);
-    ASSERT_TRUE(passes(1, 0));
+    ASSERT_TRUE(until([&] { return scripted([] {}) == 1; }));
     request_reading(&state);  // these return while the pass runs: no lock held across it
     set_paused(&state, true);
     set_paused(&state, false);
     lock_state(state);
-    EXPECT_FALSE(state.read_requested);
+    EXPECT_FALSE(state.read_requested) << "a request during a pass is dropped";
     unlock_state(state);
     g_source_remove(state.tick_source);  // keep ticks out of the pass count
     state.tick_source = 0;
-    script_do([] { script.hold = false; });
+    scripted([] { script.hold = false; });
     ASSERT_TRUE(applied_after(1));
     EXPECT_EQ(reading_ids(state.shown_snapshot), "BAT0 ");
 
-    script_do([] { script.results = {returns("OLD"), returns("NEW")}; });
+    // Each failure becomes the message, after a good pass so "no readings" means something.
+    int count = 1;
+    for (const auto& [pass, message] : std::initializer_list<std::pair<Pass, std::string>>{
+             {[]() -> BatterySnapshot { throw std::runtime_error("The tree vanished."); },
+              "The tree vanished."},
+             {[]() -> BatterySnapshot { throw 42; }, "Battery readings could not be read."},
+             {[]() -> BatterySnapshot { throw std::runtime_error(""); },
+              "Battery readings could not be read."},
+             {[]() -> BatterySnapshot { throw std::runtime_error("/tmp/\xff"); },
+              "/tmp/\xef\xbf\xbd"},  // U+FFFD for the raw byte
+             {returns("BAT0"), ""}}) {
+        scripted([&] { script.results = {returns("BAT1"), pass}; });
+        for (int i = 0; i < 2; ++i) {
+            request_reading(&state);
+            ASSERT_TRUE(applied_after(++count));
+        }
+        EXPECT_EQ(state.shown_snapshot.error_message, message);
+        EXPECT_EQ(state.shown_snapshot.readings.empty(), !message.empty()) << message;
+    }
+
+    scripted([] { script.results = {returns("OLD"), returns("NEW")}; });
     request_reading(&state);
     ASSERT_TRUE(until([&] { return !state.read_in_progress && state.apply_idle_source != 0; }, false));
     const guint idle = state.apply_idle_source;
@@ -170,37 +179,7 @@ TEST_F(ReaderProtocol, DuringAPassRequestsAreDroppedAndOnlyTheNewestResultIsAppl
     }, false)) << "the newer snapshot replaces the older one, and no second idle comes";
     ASSERT_TRUE(until([&] { return state.apply_idle_source == 0; }));
     EXPECT_EQ(reading_ids(state.shown_snapshot), "NEW ");
-    std::lock_guard lock(script.mutex);
-    EXPECT_EQ(script.started, 3) << "nothing waited after the first pass, so none followed";
-}
-
-struct EmptyTextFailure : std::exception {
-    const char* what() const noexcept override { return ""; }
-};
-
-TEST_F(ReaderProtocol, PublishesAFailedPassAsItsMessageAndForgetsTheFailure) {
-    const std::pair<Pass, std::string> cases[] = {
-        {[]() -> BatterySnapshot { throw std::runtime_error("The tree vanished."); },
-         "The tree vanished."},
-        {[]() -> BatterySnapshot { throw 42; }, "Battery readings could not be read."},
-        {[]() -> BatterySnapshot { throw EmptyTextFailure(); },
-         "Battery readings could not be read."},
-        {[]() -> BatterySnapshot { throw std::runtime_error("/tmp/\xff"); },
-         "/tmp/\xef\xbf\xbd"},  // U+FFFD for the raw byte
-        {returns("BAT0"), ""},
-    };
-    start_thread();
-    int count = 0;
-    for (const auto& [pass, message] : cases) {
-        // A good pass first, so "no readings" means something.
-        script_do([&] { script.results = {returns("BAT1"), pass}; });
-        for (int i = 0; i < 2; ++i) {
-            request_reading(&state);
-            ASSERT_TRUE(applied_after(++count));
-        }
-        EXPECT_EQ(state.shown_snapshot.error_message, message);
-        EXPECT_EQ(state.shown_snapshot.readings.empty(), !message.empty()) << message;
-    }
+    EXPECT_EQ(scripted([] {}), count + 2) << "no pass without a request";
 }
 
 TEST_F(ReaderProtocol, StopsWaitingRunningOrScheduledWithoutAnotherPassOrDrawing) {
@@ -213,19 +192,19 @@ TEST_F(ReaderProtocol, StopsWaitingRunningOrScheduledWithoutAnotherPassOrDrawing
     EXPECT_EQ(state.reader_thread, nullptr);
 
     state.stop_requested = false;  // running: its result is discarded
-    script_do([] { script.hold = true; script.results = {returns("BAT0")}; });
+    scripted([] { script.hold = true; script.results = {returns("BAT0")}; });
     start_thread();
     request_reading(&state);
-    ASSERT_TRUE(passes(1, 0));
+    ASSERT_TRUE(until([&] { return scripted([] {}) == 1; }));
     lock_state(state);
     state.stop_requested = true;
     unlock_state(state);
-    script_do([] { script.hold = false; });
+    scripted([] { script.hold = false; });
     stop_reader(state);
     EXPECT_TRUE(state.apply_idle_source == 0 && state.pending_snapshot.readings.empty());
 
     state.stop_requested = false;  // published, its apply scheduled and never run
-    script_do([] { script.results = {returns("BAT1")}; });
+    scripted([] { script.results = {returns("BAT1")}; });
     start_thread();
     request_reading(&state);
     ASSERT_TRUE(until([&] { return state.apply_idle_source != 0; }, false));
@@ -236,8 +215,7 @@ TEST_F(ReaderProtocol, StopsWaitingRunningOrScheduledWithoutAnotherPassOrDrawing
     while (g_main_context_iteration(nullptr, FALSE)) {
     }
     EXPECT_TRUE(state.shown_snapshot.readings.empty()) << "nothing applied after the stop";
-    std::lock_guard lock(script.mutex);
-    EXPECT_EQ(script.started, 2) << "no pass for the request recorded before the first stop";
+    EXPECT_EQ(scripted([] {}), 2) << "no pass for the request recorded before the first stop";
 }
 
 }  // namespace

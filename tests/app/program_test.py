@@ -21,7 +21,7 @@ from gi.repository import Atspi, GLib  # noqa: E402
 
 PROGRAM = os.path.abspath(sys.argv.pop(1))
 BLOCKING_OPEN = os.path.abspath(sys.argv.pop(1))  # tests/support/blocking_open.cpp
-WITH_WESTON = Path(__file__).resolve().parent.parent / "support" / "with-weston.sh"
+WITH_DISPLAY = Path(__file__).resolve().parent.parent / "support" / "with-display.sh"
 BATTERY = {"type": "Battery", "status": "Discharging", "voltage_now": "12000000",
            "energy_now": "30000000", "energy_full": "50000000",
            "energy_full_design": "60000000", "power_now": "7500000"}
@@ -165,7 +165,7 @@ class WholeProgram(unittest.TestCase):
     def test_a_native_wayland_window(self):
         # No session bus: GDK would call portals on GLib threads whose locks ThreadSanitizer
         # cannot see.
-        status, _, trace = run(WITH_WESTON, PROGRAM, "--demo=charging", "--quit-after=1",
+        status, _, trace = run(WITH_DISPLAY, "--wayland", PROGRAM, "--demo=charging", "--quit-after=1",
                                WAYLAND_DEBUG="1", DBUS_SESSION_BUS_ADDRESS=None)
         if status == 77:
             self.skipTest("no weston")

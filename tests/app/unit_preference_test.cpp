@@ -1,11 +1,13 @@
-// Catches a unit file found in the wrong place, misread, written when nothing changed,
-// written with the wrong mode or bytes, and a temporary file left behind or planted files
-// followed.
+// Catches a unit file found in the wrong place, misread, written when nothing changed or
+// with the wrong mode or bytes, a temporary file left behind, and a planted link, FIFO or
+// stale file at a predictable temporary name being followed, blocked on or reused.
 #include "app/unit_preference.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cstdio>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -25,15 +27,31 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string file_bytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-unsigned mode_of(const fs::path& path) {
-    struct stat info {};
-    EXPECT_EQ(stat(path.c_str(), &info), 0) << path;
-    return info.st_mode & 07777;
+// Every entry under dir but power_supply, sorted: "name=bytes mode" for files and
+// "name/ mode" for folders, modes in octal.
+std::string listing(const fs::path& dir) {
+    std::vector<std::string> entries;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(dir)) {
+        const std::string name = fs::relative(entry.path(), dir).string();
+        struct stat info {};
+        lstat(entry.path().c_str(), &info);
+        std::ifstream in;
+        if (S_ISREG(info.st_mode)) {  // a FIFO would block the open
+            in.open(entry.path(), std::ios::binary);
+        }
+        const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+        char mode[8];
+        std::snprintf(mode, sizeof mode, " %o", info.st_mode & 0777);
+        if (name != "power_supply" && !S_ISLNK(info.st_mode)) {
+            entries.push_back(name + (S_ISDIR(info.st_mode) ? "/" : "=" + bytes) + mode);
+        }
+    }
+    std::sort(entries.begin(), entries.end());
+    std::string text;
+    for (const std::string& entry : entries) {
+        text += entry + ", ";
+    }
+    return text;
 }
 
 TEST(UnitFile, FirstAbsoluteVariableDecidesWhereItIs) {
@@ -54,12 +72,12 @@ TEST(UnitFile, FirstAbsoluteVariableDecidesWhereItIs) {
 TEST(UnitFile, OnlyASingleRegularWOrMByteCounts) {
     const FixtureTree tree;
     const fs::path path = tree.base / "unit";
-    for (const auto& [bytes, expected] : std::vector<std::pair<std::string, std::optional<char>>>{
-             {"W", 'W'}, {"m", 'm'}, {"", std::nullopt}, {"w", std::nullopt},
-             {"M", std::nullopt}, {"m\n", std::nullopt}, {"Wm", std::nullopt}}) {
+    std::string read;
+    for (const char* bytes : {"W", "m", "", "w", "M", "m\n", "Wm"}) {
         write_fixture_file(path, bytes);
-        EXPECT_EQ(read_unit_file(path), expected) << bytes;
+        read += read_unit_file(path).value_or('-');
     }
+    EXPECT_EQ(read, "Wm-----");
     EXPECT_EQ(read_unit_file(""), std::nullopt);
     EXPECT_EQ(read_unit_file(tree.base), std::nullopt);  // a directory
     ASSERT_EQ(mkfifo((tree.base / "fifo").c_str(), 0600), 0);
@@ -68,84 +86,66 @@ TEST(UnitFile, OnlyASingleRegularWOrMByteCounts) {
     alarm(0);
 }
 
-TEST(UnitFile, SaveWritesOneBytePrivatelyAndOnlyWhenItChanges) {
+TEST(UnitFile, SaveWritesOneBytePrivatelyOnlyWhenItChangesAndNeverFollowsAPlantedName) {
     umask(022);  // the usual one, so the modes show what was asked
     const FixtureTree tree;
-    const fs::path dir = tree.base / "a" / "b";
-    const fs::path path = dir / "unit";
-    locate_unit_file(dir.c_str());
+    locate_unit_file((tree.base / "a/b").c_str());
     ASSERT_TRUE(save_unit_file(CapacityUnit::mAh));
-    EXPECT_EQ(file_bytes(path), "m");
-    EXPECT_EQ(mode_of(path), 0600U);
-    EXPECT_EQ(mode_of(tree.base / "a"), 0700U);
-    EXPECT_EQ(mode_of(dir), 0700U);
-
-    // A malformed file is no preference, so saving the same unit rewrites it as one byte.
-    write_fixture_file(path, "m\n");
+    EXPECT_EQ(listing(tree.base), "a/ 700, a/b/ 700, a/b/unit=m 600, ");
+    write_fixture_file(tree.base / "a/b/unit", "m\n");  // malformed: no preference, rewritten
     ASSERT_TRUE(save_unit_file(CapacityUnit::mAh));
-    EXPECT_EQ(file_bytes(path), "m");
+    EXPECT_EQ(listing(tree.base), "a/ 700, a/b/ 700, a/b/unit=m 600, ");
     // The same unit again writes nothing; an old time shows a rewrite even on a coarse clock.
     const std::array<timespec, 2> old_times = {{{1000000000, 0}, {1000000000, 0}}};
-    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), old_times.data(), 0), 0);
+    ASSERT_EQ(utimensat(AT_FDCWD, (tree.base / "a/b/unit").c_str(), old_times.data(), 0), 0);
     ASSERT_TRUE(save_unit_file(CapacityUnit::mAh));
     struct stat info {};
-    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    ASSERT_EQ(stat((tree.base / "a/b/unit").c_str(), &info), 0);
     EXPECT_EQ(info.st_mtim.tv_sec, 1000000000);
-    ASSERT_TRUE(save_unit_file(CapacityUnit::Wh));
-    EXPECT_EQ(file_bytes(path), "W");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 1);
+
+    // Anyone who can write to the folder can plant something at the name a process id
+    // predicts; the save must neither follow it, nor block on it, nor inherit its mode.
+    const fs::path planted = tree.base / "a/b" / ("unit." + std::to_string(getpid()) + ".tmp");
+    for (const std::string kind : {"link", "fifo", "stale file"}) {
+        fs::remove(planted);
+        if (kind == "link") {
+            fs::create_symlink(tree.base / "a/victim", planted);
+        } else if (kind == "fifo") {
+            ASSERT_EQ(mkfifo(planted.c_str(), 0666), 0);
+        } else {
+            write_fixture_file(planted, "old");
+            chmod(planted.c_str(), 0666);
+        }
+        write_fixture_file(tree.base / "a/victim", "precious");
+        alarm(20);
+        ASSERT_TRUE(save_unit_file(kind == "fifo" ? CapacityUnit::Wh : CapacityUnit::mAh));
+        alarm(0);
+        const std::string unit = kind == "fifo" ? "W" : "m";
+        const std::string trap = "a/b/" + planted.filename().string();
+        EXPECT_EQ(listing(tree.base), "a/ 700, a/b/ 700, " +
+                                          (kind == "link" ? "" : trap + (kind == "fifo" ? "= 644, " : "=old 666, ")) +
+                                          "a/b/unit=" + unit + " 600, a/victim=precious 644, ")
+            << kind;
+    }
 }
 
 TEST(UnitFile, FailedSaveLeavesNoTemporaryFile) {
     struct Case {
-        const char* dir;      // the unit file's directory under the base; nullptr: no location
-        std::string blocker;  // made under the base first, holding "x"; "" for none
+        const char* dir;      // the unit file's folder under the base; nullptr: no location
+        const char* blocker;  // made under the base first, holding "x"
+        const char* listing;
     };
-    for (const Case& c : {Case{nullptr, ""}, Case{"file/sub", "file"}, Case{"file", "file"},
-                          Case{"", "unit/x"}}) {  // the last: the rename onto a full directory
-        const FixtureTree tree;
-        if (!c.blocker.empty()) {
-            fs::create_directories((tree.base / c.blocker).parent_path());
-            write_fixture_file(tree.base / c.blocker, "x");
-        }
-        const std::string dir = (tree.base / (c.dir != nullptr ? c.dir : "")).string();
-        locate_unit_file(c.dir != nullptr ? dir.c_str() : nullptr);
-        EXPECT_FALSE(save_unit_file(CapacityUnit::mAh)) << c.blocker;
-        for (const auto& entry : fs::recursive_directory_iterator(tree.base)) {
-            EXPECT_TRUE(entry.path().filename() == "power_supply" ||
-                        entry.path() == tree.base / c.blocker ||
-                        entry.path() == (tree.base / c.blocker).parent_path())
-                << "left behind: " << entry.path();
-        }
-    }
-}
-
-// Anyone who can write to the directory can plant something at a predictable temporary
-// name; the save must neither follow it, nor block on it, nor inherit its mode.
-TEST(UnitFile, SaveIgnoresWhatIsPlantedAtAPredictableName) {
     umask(022);
-    const std::string planted = "unit." + std::to_string(getpid()) + ".tmp";
-    for (const std::string kind : {"link", "fifo", "stale file"}) {
+    for (const Case c : {Case{nullptr, "x", "x=x 644, "},
+                         Case{"file/sub", "file", "file=x 644, "},
+                         Case{"file", "file", "file=x 644, "},
+                         Case{"", "unit/x", "unit/ 755, unit/x=x 644, "}}) {  // rename fails
         const FixtureTree tree;
-        const fs::path victim = tree.base / "victim";
-        write_fixture_file(victim, "precious");
-        const fs::path trap = tree.base / planted;
-        if (kind == "link") {
-            fs::create_symlink(victim, trap);
-        } else if (kind == "fifo") {
-            ASSERT_EQ(mkfifo(trap.c_str(), 0666), 0);
-        } else {
-            write_fixture_file(trap, "old");
-            ASSERT_EQ(chmod(trap.c_str(), 0666), 0);
-        }
-        locate_unit_file(tree.base.c_str());
-        alarm(20);
-        ASSERT_TRUE(save_unit_file(CapacityUnit::mAh)) << kind;
-        alarm(0);
-        EXPECT_EQ(file_bytes(tree.base / "unit") + file_bytes(victim), "mprecious") << kind;
-        EXPECT_EQ(mode_of(tree.base / "unit"), 0600U) << kind;
-        // Only the unit file is new: the save leaves no temporary file of its own.
-        EXPECT_EQ(std::distance(fs::directory_iterator(tree.base), {}), 4) << kind;
+        fs::create_directories((tree.base / c.blocker).parent_path());
+        write_fixture_file(tree.base / c.blocker, "x");
+        locate_unit_file(c.dir != nullptr ? (tree.base / c.dir).c_str() : nullptr);
+        EXPECT_FALSE(save_unit_file(CapacityUnit::mAh)) << c.blocker;
+        EXPECT_EQ(listing(tree.base), c.listing);
     }
 }
 

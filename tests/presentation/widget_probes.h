@@ -10,8 +10,6 @@
 #include <gtk/gtk.h>
 
 #include "app/app_state.h"
-#include "presentation/keep_above.h"
-#include "presentation/shortcuts.h"
 #include "support/fixture_tree.h"
 #include "support/test_window.h"
 
@@ -25,10 +23,6 @@ inline std::string tooltip_of(GtkWidget* widget) {
 inline std::string accessible_name_of(GtkWidget* widget) {
     const char* name = atk_object_get_name(gtk_widget_get_accessible(widget));
     return name != nullptr ? name : "(none)";
-}
-
-inline bool toggle_active(GtkWidget* toggle) {
-    return gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(toggle)) != FALSE;
 }
 
 // The label's one attribute as an absolute size in px; -1 when it holds anything else.
@@ -100,28 +94,3 @@ struct ShownWindow : testing::Test {
         }));
     }
 };
-
-// The window's size as of the last configure event.
-inline bool has_size(const AppState& state, int width, int height) {
-    int w = 0;
-    int h = 0;
-    gtk_window_get_size(GTK_WINDOW(state.window), &w, &h);
-    return w == width && h == height;
-}
-
-inline gboolean press_key(AppState& state, guint keyval, guint modifiers) {
-    GdkEventKey event{};
-    event.type = GDK_KEY_PRESS;
-    event.window = gtk_widget_get_window(state.window);
-    event.keyval = keyval;
-    event.state = modifiers;
-    return on_key_press(state.window, &event, &state);
-}
-
-inline gboolean send_window_state(AppState& state, int changed, int now) {
-    GdkEventWindowState event{};
-    event.type = GDK_WINDOW_STATE;
-    event.changed_mask = static_cast<GdkWindowState>(changed);
-    event.new_window_state = static_cast<GdkWindowState>(now);
-    return on_window_state_event(state.window, &event, &state);
-}

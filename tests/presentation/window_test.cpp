@@ -1,7 +1,8 @@
-// Catches texts, font sizes, tooltips, accessible names and selector items that the real
-// window gets wrong, a render that touches the hidden page, and a steady battery that still
-// changes widgets: each case's snapshot is applied to a real window and every battery,
-// unit and page is chosen as a user chooses them.
+// Catches what the real window gets wrong: placeholders and style before the first reading,
+// a failed unit save it does not tell, and for every case folder texts, font sizes,
+// tooltips, accessible names and selector items, a render that touches the hidden page, a
+// steady battery that still changes widgets, and a battery choice lost or kept wrongly.
+// Each case's snapshot is applied, and every battery, unit and page chosen, as a user does.
 #include <clocale>
 #include <cstdio>
 
@@ -9,6 +10,7 @@
 #include <gtk/gtk.h>
 
 #include "app/state_lock.h"
+#include "app/unit_preference.h"
 #include "presentation/render_snapshot.h"
 #include "presentation/snapshot_application.h"
 #include "presentation/view_mode.h"
@@ -85,9 +87,59 @@ std::string page_text(AppState& s, bool compact) {
     return text;
 }
 
-using WindowCases = ShownWindow;
+// CSS font sizes are kept in points: px = pt * 96 / 72 at Xvfb's resolution.
+double css_font_px(GtkWidget* widget) {
+    PangoFontDescription* font = nullptr;
+    GtkStyleContext* context = gtk_widget_get_style_context(widget);
+    gtk_style_context_get(context, gtk_style_context_get_state(context), "font", &font, nullptr);
+    const double px = pango_font_description_get_size(font) / double{PANGO_SCALE} * 96.0 / 72.0;
+    pango_font_description_free(font);
+    return px;
+}
 
-TEST_F(WindowCases, EachTreeRendersAsExpected) {
+using Window = ShownWindow;
+
+TEST_F(Window, StartsWithPlaceholdersAndSaysWhenTheUnitCannotBeSaved) {
+    std::string texts = gtk_window_get_title(GTK_WINDOW(state.window));
+    for (GtkWidget* label :
+         {state.heading_label, state.rate_label, state.status_label, state.battery_label,
+          state.percent_label, state.remaining_value, state.full_charge_value,
+          state.design_capacity_value, state.health_value, state.voltage_value,
+          state.notes_label, state.details_label, state.compact_rate_label,
+          state.compact_remaining_label}) {
+        texts += "|" + text_of(label);
+    }
+    EXPECT_EQ(texts, "Tavrino · Sample data|Battery drain|— W|Reading battery…|Battery|—|—|—|—|"
+                     "—|—|||— W|— Wh");
+    EXPECT_EQ(gtk_stack_get_visible_child(GTK_STACK(state.stack)), state.expanded_page);
+    for (GtkWidget* widget : page_widgets(state, false)) {  // shown, but the selector
+        EXPECT_TRUE(gtk_widget_is_drawable(widget) == (widget != state.battery_combo));
+    }
+    EXPECT_NEAR(css_font_px(state.rate_label) + css_font_px(state.compact_rate_label), 68.0, 0.01);
+
+    // A failed save says so, and the unit is in force all the same; the next success,
+    // even one that finds the file right already, hides the message.
+    state.demo_mode = false;
+    const FixtureTree tree;
+    write_fixture_file(tree.base / "file", "x");
+    write_fixture_file(tree.base / "unit", "W");
+    std::string shown;
+    for (const auto& [unit, dir] : {std::pair{1, tree.base / "file/sub"}, {0, tree.base}, {0, tree.base},
+                                    {1, tree.base}}) {
+        setenv("TAVRINO_CONFIG_HOME", dir.c_str(), 1);
+        gtk_combo_box_set_active(GTK_COMBO_BOX(state.unit_combo), unit);
+        shown += std::to_string(static_cast<int>(state.unit)) +
+                 (gtk_widget_get_visible(state.unit_error_label) ? text_of(state.unit_error_label) : "") + "|";
+    }
+    EXPECT_EQ(shown, "1The unit could not be saved for next time.|0|0|1|");
+    EXPECT_EQ(read_unit_file((tree.base / "unit").string()), 'm');
+    unsetenv("TAVRINO_CONFIG_HOME");
+}
+
+TEST_F(Window, EachCaseRendersAsExpected) {
+    int rows_added = 0;  // the selector is rebuilt only when the list of batteries changed
+    g_signal_connect_swapped(gtk_combo_box_get_model(GTK_COMBO_BOX(state.battery_combo)), "row-inserted",
+                             G_CALLBACK(+[](int* count) { ++*count; }), &rows_added);
     std::setlocale(LC_NUMERIC, "C");
     for (const std::filesystem::path& folder : case_folders()) {
         const PreparedCase prepared(folder);
@@ -95,11 +147,14 @@ TEST_F(WindowCases, EachTreeRendersAsExpected) {
         setenv("TAVRINO_CONFIG_HOME", (prepared.tree.base / "config").c_str(), 1);
         state.demo_mode = prepared.demo_mode;
         state.supply_cache->rescan_requested = true;
-        BatterySnapshot snapshot = prepared.read(*state.supply_cache);
-        lock_state(state);  // published as the reader publishes, applied as its idle applies
-        state.pending_snapshot = std::move(snapshot);
-        unlock_state(state);
-        apply_snapshot_idle(&state);
+        const auto apply = [&](BatterySnapshot snapshot) {
+            lock_state(state);  // published as the reader publishes, applied as its idle applies
+            state.pending_snapshot = std::move(snapshot);
+            unlock_state(state);
+            rows_added = 0;
+            apply_snapshot_idle(&state);
+        };
+        apply(prepared.read(*state.supply_cache));
         const auto page = [&](std::size_t i, CapacityUnit unit, bool compact) {
             if (i < state.shown_snapshot.readings.size() && state.shown_snapshot.readings.size() > 1) {
                 gtk_combo_box_set_active_id(GTK_COMBO_BOX(state.battery_combo),
@@ -125,6 +180,17 @@ TEST_F(WindowCases, EachTreeRendersAsExpected) {
         };
         const bool rescan = state.supply_cache->rescan_requested && !prepared.demo_mode;
         expect_rendering(folder, render_case(state.shown_snapshot, rescan, page), true);
+
+        // The user's choice (the last battery) outlives new passes, but not its battery.
+        if (state.shown_snapshot.readings.size() > 1) {
+            const std::string chosen = state.selected_battery;
+            apply(prepared.read(*state.supply_cache));
+            EXPECT_EQ(state.selected_battery + std::to_string(rows_added), chosen + "0") << folder;
+            BatterySnapshot fewer = prepared.read(*state.supply_cache);
+            fewer.readings.pop_back();
+            apply(std::move(fewer));
+            EXPECT_EQ(state.selected_battery, state.shown_snapshot.readings.front().id) << folder;
+        }
     }
     unsetenv("TAVRINO_CONFIG_HOME");
 }
