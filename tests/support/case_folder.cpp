@@ -3,11 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
 #include <sys/stat.h>
+
+#include "acquisition/supply_cache.h"
+#include "presentation/capacity_figures.h"
+#include "presentation/reading_view.h"
 
 namespace fs = std::filesystem;
 
@@ -72,6 +77,25 @@ std::string line_diff(const std::string& expected, const std::string& actual) {
         }
     }
     return diff;
+}
+
+std::string expanded_lines(const ReadingView& view) {
+    std::string text;
+    char bar[32];
+    std::snprintf(bar, sizeof bar, "%.4f", charge_bar_fraction(view.charge_percent));
+    const std::pair<const char*, const std::string&> lines[] = {
+        {"caption", view.caption}, {"rate", view.rate_text},
+        {"status", view.status_text}, {"title", view.title},
+        {"percent", view.percent_text}, {"bar", bar},
+        {"remaining", view.remaining_text}, {"full charge", view.full_charge_text},
+        {"design capacity", view.design_capacity_text}, {"health", view.health_text},
+        {"voltage", view.voltage_text}, {"notes", view.notes},
+        {"details", view.details},
+    };
+    for (const auto& [key, value] : lines) {
+        add_line(text, key, value);
+    }
+    return text;
 }
 
 } // namespace
@@ -163,6 +187,36 @@ std::string section_heading(const BatterySnapshot& snapshot, std::size_t reading
         reading < snapshot.readings.size() ? snapshot.readings[reading].id : "no battery";
     return "\n[" + id + " · " + (mah ? "mAh" : "Wh") + " · " +
            (compact ? "compact" : "expanded") + "]\n";
+}
+
+std::string core_rendering(const BatterySnapshot& snapshot, bool rescan_requested,
+                           bool demo_mode) {
+    std::string text = snapshot_header(snapshot, rescan_requested);
+    const std::size_t sections = std::max<std::size_t>(snapshot.readings.size(), 1);
+    for (std::size_t i = 0; i < sections; ++i) {
+        const std::string id = i < snapshot.readings.size() ? snapshot.readings[i].id : "";
+        for (const CapacityUnit unit : {CapacityUnit::Wh, CapacityUnit::mAh}) {
+            for (const bool compact : {false, true}) {
+                const ReadingView view =
+                    compute_reading_view(snapshot, unit, id, demo_mode, compact);
+                text += section_heading(snapshot, i, unit == CapacityUnit::mAh, compact);
+                if (compact) {
+                    add_line(text, "rate", view.compact_rate_text);
+                    add_line(text, "remaining", view.compact_remaining_text);
+                } else {
+                    text += expanded_lines(view);
+                }
+            }
+        }
+    }
+    return text;
+}
+
+std::string live_rendering(const fs::path& root) {
+    SupplyCache cache;
+    cache.root = root;
+    const BatterySnapshot snapshot = run_live_pass(cache);
+    return core_rendering(snapshot, cache.rescan_requested, false);
 }
 
 void expect_rendering(const fs::path& folder, const std::string& actual, bool window_lines) {

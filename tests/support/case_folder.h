@@ -39,6 +39,14 @@ std::string snapshot_header(const BatterySnapshot& snapshot, bool rescan_request
 std::string section_heading(const BatterySnapshot& snapshot, std::size_t reading, bool mah,
                             bool compact);
 
+// The core's rendering of a snapshot: the header, then each battery (or none) in Wh and
+// mAh, expanded and compact; expected.txt less the window's lines.
+std::string core_rendering(const BatterySnapshot& snapshot, bool rescan_requested,
+                           bool demo_mode);
+
+// One live pass over the tree at root, rendered by core_rendering.
+std::string live_rendering(const std::filesystem::path& root);
+
 // Fails the running test with a line diff unless actual equals the folder's expected.txt.
 // TAVRINO_UPDATE_CASES=1 writes actual there instead (read it before committing it).
 // With window_lines false, the lines only the window shows (fonts, tooltips, accessible
