@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the build into a temporary DESTDIR and checks the tree and its metadata.
+# Installs the build into a temporary DESTDIR and checks the tree, its metadata, and that the
+# installed capture tool writes an archive and says how to replay it.
 # usage: install_tree_test.sh BUILD_DIR
 set -euo pipefail
 build_dir=$1
@@ -21,7 +22,12 @@ expect_file share/metainfo/org.tavrino.tavrino.metainfo.xml
 expect_file share/icons/hicolor/scalable/apps/tavrino.svg
 expect_file share/icons/hicolor/symbolic/apps/tavrino-symbolic.svg
 expect_file share/man/man1/tavrino.1
-[[ -x "$dest/usr/bin/tavrino" ]] || { echo "not executable: /usr/bin/tavrino"; failures=$((failures + 1)); }
+expect_file bin/tavrino-capture
+expect_file share/man/man1/tavrino-capture.1
+for program in tavrino tavrino-capture; do
+    [[ -x "$dest/usr/bin/$program" ]] ||
+        { echo "not executable: /usr/bin/$program"; failures=$((failures + 1)); }
+done
 
 desktop-file-validate "$dest/usr/share/applications/tavrino.desktop" || failures=$((failures + 1))
 appstreamcli validate --no-net "$dest/usr/share/metainfo/org.tavrino.tavrino.metainfo.xml" \
@@ -33,8 +39,24 @@ version=$("$dest/usr/bin/tavrino" --version)
 grep -q "<release version=\"${version#Tavrino }\"" \
     "$dest/usr/share/metainfo/org.tavrino.tavrino.metainfo.xml" \
     || { echo "metainfo release is not $version"; failures=$((failures + 1)); }
-# The man page renders without warnings.
-if ! groff -man -Tutf8 -ww -z "$dest/usr/share/man/man1/tavrino.1" 2>&1 | { ! grep .; }; then
+# The man pages render without warnings.
+for page in tavrino tavrino-capture; do
+    if ! groff -man -Tutf8 -ww -z "$dest/usr/share/man/man1/$page.1" 2>&1 | { ! grep .; }; then
+        failures=$((failures + 1))
+    fi
+done
+
+# The capture tool archives a case tree and prints the archive's name and how to replay it.
+mkdir "$dest/out"
+tree=$(dirname "$0")/cases/two-batteries/power_supply
+printed=$("$dest/usr/bin/tavrino-capture" --root "$tree" --output "$dest/out") ||
+    failures=$((failures + 1))
+archive=$(find "$dest/out" -name 'tavrino-capture-*.tar.gz')
+name=$(basename "$archive" .tar.gz)
+if ! tar -tzf "$archive" | grep -qx "$name/sys/class/power_supply/BAT1" ||
+    ! grep -qF "tar -xzf $archive && tavrino --sysfs-root=$name/sys/class/power_supply" \
+        <<<"$printed"; then
+    echo "capture: $printed"
     failures=$((failures + 1))
 fi
 
