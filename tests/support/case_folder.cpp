@@ -81,8 +81,9 @@ std::string line_diff(const std::string& expected, const std::string& actual) {
 
 std::string expanded_lines(const ReadingView& view) {
     std::string text;
-    char bar[32];
-    std::snprintf(bar, sizeof bar, "%.4f", charge_bar_fraction(view.charge_percent));
+    char fraction[32];
+    std::snprintf(fraction, sizeof fraction, "%.4f", charge_bar_fraction(view.charge_percent));
+    const std::string bar = fraction;  // a char array would bind the table to a temporary
     const std::pair<const char*, const std::string&> lines[] = {
         {"caption", view.caption}, {"rate", view.rate_text},
         {"status", view.status_text}, {"title", view.title},
