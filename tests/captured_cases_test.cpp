@@ -2,8 +2,6 @@
 // Catches a capture that renders otherwise than its tree, keeps a serial number, or grows.
 #include <gtest/gtest.h>
 
-#include <clocale>
-
 #include "acquisition/attribute_map.h"
 #include "acquisition/bounded_file.h"
 #include "acquisition/supply_scan.h"
@@ -17,7 +15,6 @@ namespace {
 // Each case tree, FIFOs, endless and sparse files included, is copied as tavrino-capture
 // copies it, and the copy is rendered through --sysfs-root='s path: one live pass.
 TEST(CapturedCases, RenderAsTheirTreeWithoutSerialNumbersOrBloat) {
-    std::setlocale(LC_NUMERIC, "C");
     int serial_numbers = 0;
     for (const fs::path& folder : case_folders()) {
         SCOPED_TRACE(folder.filename().string());

@@ -10,7 +10,6 @@
 
 #include <sys/stat.h>
 
-#include "acquisition/supply_cache.h"
 #include "presentation/capacity_figures.h"
 #include "presentation/reading_view.h"
 
@@ -214,8 +213,7 @@ std::string core_rendering(const BatterySnapshot& snapshot, bool rescan_requeste
 }
 
 std::string live_rendering(const fs::path& root) {
-    SupplyCache cache;
-    cache.root = root;
+    TreeCache cache(root);
     const BatterySnapshot snapshot = run_live_pass(cache);
     return core_rendering(snapshot, cache.rescan_requested, false);
 }
