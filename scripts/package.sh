@@ -9,6 +9,11 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh package
 
 version=$(dpkg-parsechangelog -SVersion)
+upstream=$(sed -n 's/^project(tavrino VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
+if [[ ${version%-*} != "$upstream" ]]; then
+    echo "debian/changelog is at $version but the project at $upstream: add an entry" >&2
+    exit 1
+fi
 out=build-deb
 rm -rf "$out"
 mkdir -p "$out/tavrino-${version%-*}"
