@@ -3,6 +3,8 @@
 #   install-deps.sh run    what building and running the program needs
 #   install-deps.sh test   that, plus what the tests and the benchmarks need
 #   install-deps.sh fuzz   that, plus clang for the libFuzzer targets
+#   install-deps.sh package  that, plus debhelper, and GoogleTest unless DEB_BUILD_OPTIONS
+#                          holds nocheck: what scripts/package.sh needs
 #   install-deps.sh soak   that, plus what the long soak run needs
 # When everything is present this only asks dpkg, which takes a moment.
 set -euo pipefail
@@ -12,14 +14,19 @@ test_packages=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth openbox xdo
                x11-utils weston desktop-file-utils appstream groff-base
                dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0)
 fuzz_packages=(clang libclang-rt-14-dev)
+package_packages=(debhelper dpkg-dev)
 soak_packages=(xvfb xauth openbox x11-utils imagemagick strace procps)
 
 case "${1:-run}" in
     run) wanted=("${run_packages[@]}") ;;
     test) wanted=("${run_packages[@]}" "${test_packages[@]}") ;;
     fuzz) wanted=("${run_packages[@]}" "${fuzz_packages[@]}") ;;
+    package)
+        wanted=("${run_packages[@]}" "${package_packages[@]}")
+        [[ " ${DEB_BUILD_OPTIONS:-} " == *" nocheck "* ]] || wanted+=(libgtest-dev)
+        ;;
     soak) wanted=("${run_packages[@]}" "${soak_packages[@]}") ;;
-    *) echo "usage: $0 run|test|fuzz|soak" >&2; exit 2 ;;
+    *) echo "usage: $0 run|test|fuzz|package|soak" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the build into a temporary DESTDIR and checks the tree and its metadata.
+# Installs the build into a temporary DESTDIR and checks the tree, its metadata, and that the
+# installed capture tool writes an archive and says how to replay it.
 # usage: install_tree_test.sh BUILD_DIR
 set -euo pipefail
 build_dir=$1
@@ -21,6 +22,8 @@ expect_file share/metainfo/org.tavrino.tavrino.metainfo.xml
 expect_file share/icons/hicolor/scalable/apps/tavrino.svg
 expect_file share/icons/hicolor/symbolic/apps/tavrino-symbolic.svg
 expect_file share/man/man1/tavrino.1
+expect_file bin/tavrino-capture
+expect_file share/man/man1/tavrino-capture.1
 [[ -x "$dest/usr/bin/tavrino" ]] || { echo "not executable: /usr/bin/tavrino"; failures=$((failures + 1)); }
 
 desktop-file-validate "$dest/usr/share/applications/tavrino.desktop" || failures=$((failures + 1))
@@ -33,8 +36,21 @@ version=$("$dest/usr/bin/tavrino" --version)
 grep -q "<release version=\"${version#Tavrino }\"" \
     "$dest/usr/share/metainfo/org.tavrino.tavrino.metainfo.xml" \
     || { echo "metainfo release is not $version"; failures=$((failures + 1)); }
-# The man page renders without warnings.
-if ! groff -man -Tutf8 -ww -z "$dest/usr/share/man/man1/tavrino.1" 2>&1 | { ! grep .; }; then
+# The man pages render without warnings.
+for page in tavrino tavrino-capture; do
+    if ! groff -man -Tutf8 -ww -z "$dest/usr/share/man/man1/$page.1" 2>&1 | { ! grep .; }; then
+        failures=$((failures + 1))
+    fi
+done
+
+# The capture tool archives a case tree in the current directory and says how to replay it.
+tree=$(realpath "$(dirname "$0")/cases/two-batteries/power_supply")
+printed=$(cd "$dest" && usr/bin/tavrino-capture --root "$tree") || printed="failed: $printed"
+name=$(sed -n 's/^Wrote \(tavrino-capture-[0-9-]*\)\.tar\.gz: .*/\1/p' <<<"$printed")
+replay="  tar -xzf $name.tar.gz && tavrino --sysfs-root=$name/sys/class/power_supply"
+if ! tar -tzf "$dest/$name.tar.gz" | grep -qx "$name/sys/class/power_supply/BAT1" ||
+    ! grep -qxF "$replay" <<<"$printed"; then
+    echo "capture: $printed"
     failures=$((failures + 1))
 fi
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -10,6 +11,8 @@
 #include <sys/stat.h>
 
 #include "acquisition/demo_scenarios.h"
+#include "presentation/capacity_figures.h"
+#include "presentation/reading_view.h"
 
 namespace fs = std::filesystem;
 
@@ -118,6 +121,37 @@ std::string render_case(const BatterySnapshot& snapshot, bool rescan_requested,
         }
     }
     return text;
+}
+
+std::string core_rendering(const BatterySnapshot& snapshot, bool rescan_requested, bool demo_mode) {
+    const auto page = [&](std::size_t i, CapacityUnit unit, bool compact) {
+        const std::string id = i < snapshot.readings.size() ? snapshot.readings[i].id : "";
+        const ReadingView v = compute_reading_view(snapshot, unit, id, demo_mode, compact);
+        std::string text;
+        if (compact) {
+            add_line(text, "rate", v.compact_rate_text);
+            add_line(text, "remaining", v.compact_remaining_text);
+            return text;
+        }
+        char bar[16];
+        std::snprintf(bar, sizeof bar, "%.4f", charge_bar_fraction(v.charge_percent));
+        for (const auto& [key, value] : {std::pair{"caption", v.caption}, {"rate", v.rate_text},
+                 {"status", v.status_text}, {"title", v.title}, {"percent", v.percent_text},
+                 {"bar", std::string(bar)}, {"remaining", v.remaining_text},
+                 {"full charge", v.full_charge_text}, {"design capacity", v.design_capacity_text},
+                 {"health", v.health_text}, {"voltage", v.voltage_text}, {"notes", v.notes},
+                 {"details", v.details}}) {
+            add_line(text, key, value);
+        }
+        return text;
+    };
+    return render_case(snapshot, rescan_requested, page);
+}
+
+std::string live_rendering(const fs::path& root) {
+    TreeCache cache(root);
+    const BatterySnapshot snapshot = run_live_pass(cache);
+    return core_rendering(snapshot, cache.rescan_requested, false);
 }
 
 void expect_rendering(const fs::path& folder, const std::string& actual, bool window_lines) {

@@ -43,6 +43,12 @@ using PageText = std::function<std::string(std::size_t, CapacityUnit, bool)>;
 std::string render_case(const BatterySnapshot& snapshot, bool rescan_requested,
                         const PageText& page);
 
+// The core's rendering of a snapshot: expected.txt less the window's lines.
+std::string core_rendering(const BatterySnapshot& snapshot, bool rescan_requested, bool demo_mode);
+
+// One live pass over the tree at root, rendered by core_rendering.
+std::string live_rendering(const std::filesystem::path& root);
+
 // Expects actual to equal the folder's expected.txt. With window_lines false, the lines
 // only the window shows (fonts, tooltips, accessible names, the selector) are left out of
 // the expected text first. TAVRINO_UPDATE_CASES=1 writes actual there instead (window_lines
