@@ -3,6 +3,9 @@
 // work on Wayland, where the desktop keeps windows on top.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
+#include "presentation/keep_above.h"
 #include "presentation/shortcuts.h"
 #include "presentation/view_mode.h"
 #include "widget_probes.h"
@@ -77,6 +80,20 @@ TEST_F(Modes, ShortcutsIgnoreOtherKeysAndWaylandLeavesKeepAboveToTheDesktop) {
         EXPECT_EQ(state.compact != was_compact, c.handled && c.keyval == GDK_KEY_m) << c.keyval;
     }
     EXPECT_EQ(state.keep_above, !state.wayland);
+
+    // Iconified pauses the reader; a later event that leaves that bit alone must not resume it.
+    for (const auto& [changed, now, paused] : {std::tuple{GDK_WINDOW_STATE_ICONIFIED, GDK_WINDOW_STATE_ICONIFIED, true},
+                                               {GDK_WINDOW_STATE_FOCUSED, GDK_WINDOW_STATE_FOCUSED, true},
+                                               {GDK_WINDOW_STATE_ICONIFIED, GdkWindowState{}, false}}) {
+        GdkEventWindowState event{};
+        event.type = GDK_WINDOW_STATE;
+        event.changed_mask = changed;
+        event.new_window_state = now;
+        EXPECT_FALSE(on_window_state_event(state.window, &event, &state));
+        g_mutex_lock(&state.lock);
+        EXPECT_EQ(state.paused, paused) << changed;
+        g_mutex_unlock(&state.lock);
+    }
     if (state.wayland) {  // greyed out, saying why; a "toggled" that arrives anyway asks nothing
         gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(state.compact_pin_toggle), TRUE);
         for (GtkWidget* pin : {state.pin_toggle, state.compact_pin_toggle}) {

@@ -101,6 +101,9 @@ using Window = ShownWindow;
 
 TEST_F(Window, StartsWithPlaceholdersAndSaysWhenTheUnitCannotBeSaved) {
     std::string texts = gtk_window_get_title(GTK_WINDOW(state.window));
+    GList* footer = gtk_container_get_children(GTK_CONTAINER(gtk_widget_get_parent(state.pin_toggle)));
+    texts += "|" + text_of(GTK_WIDGET(footer->data));  // the caption beside the pin
+    g_list_free(footer);
     for (GtkWidget* label :
          {state.heading_label, state.rate_label, state.status_label, state.battery_label,
           state.percent_label, state.remaining_value, state.full_charge_value,
@@ -109,7 +112,7 @@ TEST_F(Window, StartsWithPlaceholdersAndSaysWhenTheUnitCannotBeSaved) {
           state.compact_remaining_label}) {
         texts += "|" + text_of(label);
     }
-    EXPECT_EQ(texts, "Tavrino · Sample data|Battery drain|— W|Reading battery…|Battery|—|—|—|—|"
+    EXPECT_EQ(texts, "Tavrino · Sample data|Sample data|Battery drain|— W|Reading battery…|Battery|—|—|—|—|"
                      "—|—|||— W|— Wh");
     EXPECT_EQ(gtk_stack_get_visible_child(GTK_STACK(state.stack)), state.expanded_page);
     for (GtkWidget* widget : page_widgets(state, false)) {  // shown, but the selector
