@@ -9,7 +9,7 @@
 # When everything is present this only asks dpkg, which takes a moment.
 set -euo pipefail
 
-run_packages=(build-essential cmake pkg-config libgtk-3-dev)
+run_packages=(build-essential cmake pkg-config libgtk-3-dev gettext)
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth openbox xdotool wmctrl
                x11-utils weston desktop-file-utils appstream groff-base
                dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0)

@@ -90,7 +90,7 @@ BatteryResult read_battery(AttributeMap& map, const std::filesystem::path& suppl
 
     if (status.empty() && !r.voltage_v.present && !r.energy_now_wh.present &&
         !r.charge_now_mah.present && !r.capacity_percent.present) {
-        snapshot.error_message = kReadingsUnavailableMessage;
+        snapshot.error_message = _(kReadingsUnavailableMessage);
         result.rescan_wanted = true;
     }
     return result;

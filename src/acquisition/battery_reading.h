@@ -3,12 +3,15 @@
 #include <filesystem>
 #include <string>
 
+#include <glib/gi18n-lib.h>
+
 #include "acquisition/attribute_map.h"
 #include "acquisition/battery_snapshot.h"
 #include "acquisition/optional_number.h"
 
+// Marked here, translated where it is set.
 inline constexpr const char* kReadingsUnavailableMessage =
-    "Some battery readings are unavailable. Retrying automatically.";
+    N_("Some battery readings are unavailable. Retrying automatically.");
 
 // The power or current with the sign of the charge direction: "Charging" positive,
 // "Discharging" negative, any other status keeps the kernel's own sign. Non-finite is absent.

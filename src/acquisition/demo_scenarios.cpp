@@ -1,14 +1,19 @@
 #include "acquisition/demo_scenarios.h"
 
+#include <glib/gi18n-lib.h>
+
 namespace {
 
 // The base sample: 35.328 of 55.2 Wh is a 64 % charge, 55.2 of 60 Wh a 92 % health.
 BatteryReading base_sample() {
     BatteryReading r;
     r.id = "sample-1";
-    r.name = "Internal battery";
-    r.manufacturer = "Sample manufacturer";
-    r.technology = "Lithium ion";
+    // TRANSLATORS: the name of the sample battery shown with --demo.
+    r.name = _("Internal battery");
+    // TRANSLATORS: the maker of the sample battery shown with --demo.
+    r.manufacturer = _("Sample manufacturer");
+    // TRANSLATORS: the cell chemistry of the sample battery shown with --demo.
+    r.technology = _("Lithium ion");
     r.cycle_count = 142;
     r.has_cycle_count = true;
     r.energy_full_design_wh = OptionalNumber::of(60.0);
@@ -57,13 +62,14 @@ BatterySnapshot build_demo_snapshot(const std::string& scenario) {
     }
     if (scenario == "multiple") {
         reading.id = "sample-2";
-        reading.name = "Secondary battery";
+        // TRANSLATORS: the name of the second sample battery, shown with --demo=multiple.
+        reading.name = _("Secondary battery");
         reading.voltage_v = OptionalNumber::of(15.0);
         reading.power_w = OptionalNumber::of(-7.5);
         snapshot.readings.push_back(reading);
     }
     if (scenario == "error") {
-        snapshot.error_message = "Sample: access to battery data was denied.";
+        snapshot.error_message = _("Sample: access to battery data was denied.");
     }
     return snapshot;
 }

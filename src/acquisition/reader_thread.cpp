@@ -5,6 +5,8 @@
 #include <string>
 #include <utility>
 
+#include <glib/gi18n-lib.h>
+
 #include "acquisition/demo_scenarios.h"
 #include "acquisition/supply_cache.h"
 #include "acquisition/utf8_text.h"
@@ -15,7 +17,7 @@
 namespace {
 
 constexpr guint kTickSeconds = 2;
-constexpr const char* kUnknownFailure = "Battery readings could not be read.";
+constexpr const char* kUnknownFailure = N_("Battery readings could not be read.");
 
 BatterySnapshot default_pass(AppState& state) {
     if (state.demo_mode) {
@@ -31,7 +33,7 @@ std::atomic<ReadingPass> current_pass{default_pass};
 // raw bytes of a path. An empty text would look like a pass without problems.
 std::string failure_text(const char* what) {
     if (what == nullptr || *what == '\0') {
-        return kUnknownFailure;
+        return _(kUnknownFailure);
     }
     return make_valid_utf8(what);
 }
@@ -44,7 +46,7 @@ BatterySnapshot run_pass(AppState& state) {
     } catch (const std::exception& failure) {
         snapshot.error_message = failure_text(failure.what());
     } catch (...) {
-        snapshot.error_message = kUnknownFailure;
+        snapshot.error_message = _(kUnknownFailure);
     }
     return snapshot;
 }

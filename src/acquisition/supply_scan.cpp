@@ -80,9 +80,11 @@ ScanResult scan_supplies(const std::filesystem::path& root, BatterySnapshot& sna
     std::error_code error;
     std::filesystem::directory_iterator listing(root, error);
     if (error) {
-        // g_strerror is strerror's text in UTF-8, and safe on the reader thread.
-        snapshot.error_message =
-            make_valid_utf8(std::string(kRootUnreadablePrefix) + g_strerror(error.value()));
+        // g_strerror is strerror's text in the user's language and in UTF-8, and safe on the
+        // reader thread.
+        g_autofree gchar* message =
+            g_strdup_printf(_(kRootUnreadableFormat), g_strerror(error.value()));
+        snapshot.error_message = make_valid_utf8(message);
         return result;
     }
     result.listed = true;
@@ -94,7 +96,7 @@ ScanResult scan_supplies(const std::filesystem::path& root, BatterySnapshot& sna
         std::error_code status_error;
         if (!lists_a_directory(dir_entry, status_error)) {
             if (status_error) {
-                snapshot.error_message = kSupplyUnreadableMessage;
+                snapshot.error_message = _(kSupplyUnreadableMessage);
             }
             continue;
         }
@@ -102,7 +104,7 @@ ScanResult scan_supplies(const std::filesystem::path& root, BatterySnapshot& sna
         AttributeMap map = read_attributes(path);
         const std::string& type = read_text(map, path, "type");
         if (type.empty()) {
-            snapshot.error_message = kSupplyUnreadableMessage;
+            snapshot.error_message = _(kSupplyUnreadableMessage);
             result.rescan_wanted = true;
             continue;
         }

@@ -3,13 +3,17 @@
 #include <filesystem>
 #include <vector>
 
+#include <glib/gi18n-lib.h>
+
 #include "acquisition/battery_snapshot.h"
 #include "acquisition/supply_cache.h"
 
-inline constexpr const char* kRootUnreadablePrefix =
-    "The Linux battery interface could not be read: ";
+// Marked here, translated where they are set.
+inline constexpr const char* kRootUnreadableFormat =
+    // TRANSLATORS: %s is the system's reason, such as "Permission denied".
+    N_("The Linux battery interface could not be read: %s");
 inline constexpr const char* kSupplyUnreadableMessage =
-    "Some Linux power supply information could not be read. Retrying automatically.";
+    N_("Some Linux power supply information could not be read. Retrying automatically.");
 
 struct ScanResult {
     bool listed = false;               // the root could be listed

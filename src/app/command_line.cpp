@@ -6,15 +6,22 @@
 #include <cstring>
 #include <string_view>
 
+#include <glib.h>
+#include <glib/gi18n-lib.h>
+
 #include "app/version.h"
 
 namespace {
 
+// Marked here, translated where it is printed.
 constexpr const char* kHelpText =
-    "Tavrino: live battery drain and capacity.\n"
-    "Options: --compact --demo=SCENARIO --theme=light|dark --unit=Wh|mAh\n"
-    "Diagnostics: --sysfs-root=PATH --quit-after=SECONDS\n"
-    "Shortcuts: Ctrl+M compact/expanded, Ctrl+T always on top.\n";
+    // TRANSLATORS: the text of --help. Keep the option names and their values (light,
+    // dark, Wh, mAh) as they are; the words in capitals stand for what the user types and
+    // may be translated. Write the Ctrl key as your keyboards label it.
+    N_("Tavrino: live battery drain and capacity.\n"
+       "Options: --compact --demo=SCENARIO --theme=light|dark --unit=Wh|mAh\n"
+       "Diagnostics: --sysfs-root=PATH --quit-after=SECONDS\n"
+       "Shortcuts: Ctrl+M compact/expanded, Ctrl+T always on top.");
 
 constexpr long kMaxQuitAfterSeconds = 86400;  // one day
 
@@ -65,7 +72,7 @@ CommandLineResult parse_command_line(std::span<const char* const> args) {
             return finish(0, std::string("Tavrino ") + kTavrinoVersion + "\n", {});
         }
         if (arg == "--help") {
-            return finish(0, kHelpText, {});
+            return finish(0, std::string(_(kHelpText)) + "\n", {});
         }
         if (starts_with(arg, "--demo=", rest)) {
             settings.demo_scenario = rest;
@@ -76,7 +83,8 @@ CommandLineResult parse_command_line(std::span<const char* const> args) {
             settings.sysfs_root = rest;
         } else if (starts_with(arg, "--quit-after=", rest)) {
             if (!parse_quit_after(rest.data(), settings.quit_after_seconds)) {
-                return finish(2, {}, "Invalid --quit-after value\n");
+                // TRANSLATORS: keep --quit-after as it is: it is the option's name.
+                return finish(2, {}, std::string(_("Invalid --quit-after value")) + "\n");
             }
         } else if (arg == "--compact") {
             settings.start_compact = true;
@@ -87,7 +95,10 @@ CommandLineResult parse_command_line(std::span<const char* const> args) {
             settings.unit_option = CapacityUnit::mAh;
             settings.unit_given = true;
         } else {
-            return finish(2, {}, "Unknown option: " + std::string(arg) + "\n");
+            g_autofree gchar* error =
+                // TRANSLATORS: %s is the option as the user typed it.
+                g_strdup_printf(_("Unknown option: %s"), std::string(arg).c_str());
+            return finish(2, {}, std::string(error) + "\n");
         }
     }
     return result;

@@ -4,6 +4,8 @@
 #include <memory>
 #include <span>
 
+#include <glib/gi18n-lib.h>
+
 #include "acquisition/reader_thread.h"
 #include "app/app_state.h"
 #include "app/command_line.h"
@@ -62,7 +64,8 @@ int run_program(int argc, char** argv) {
     // X11 first: on a desktop offering both, the program runs as an X11 client.
     gdk_set_allowed_backends("x11,wayland");
     if (!gtk_init_check(nullptr, nullptr)) {
-        std::fputs("Tavrino needs a graphical Linux desktop (X11 or Wayland).\n", stderr);
+        std::fputs(_("Tavrino needs a graphical Linux desktop (X11 or Wayland)."), stderr);
+        std::fputc('\n', stderr);
         return 1;
     }
 

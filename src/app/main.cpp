@@ -1,4 +1,8 @@
 // main.cpp: the entry point of the tavrino executable.
 #include "app/lifecycle.h"
+#include "app/translations.h"
 
-int main(int argc, char** argv) { return run_program(argc, argv); }
+int main(int argc, char** argv) {
+    use_user_language();
+    return run_program(argc, argv);
+}

@@ -22,7 +22,7 @@ void on_unit_changed(GtkComboBox* combo, gpointer data) {
         return;
     }
     const bool saved = save_unit_file(unit);
-    set_label_text(GTK_LABEL(state->unit_error_label), saved ? "" : kUnitNotSavedMessage);
+    set_label_text(GTK_LABEL(state->unit_error_label), saved ? "" : _(kUnitNotSavedMessage));
     gtk_widget_set_visible(state->unit_error_label, !saved);
     render_snapshot(*state);
 }

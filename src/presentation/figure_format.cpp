@@ -5,6 +5,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include <glib.h>
+#include <glib/gi18n-lib.h>
+
 OptionalNumber normalized(OptionalNumber number) {
     if (!number.present || !(std::fabs(number.value) <= DBL_MAX)) {
         return OptionalNumber::absent();
@@ -24,4 +27,12 @@ std::string format_figure(OptionalNumber number, int decimals, const char* suffi
     std::snprintf(buffer.data(), buffer.size(), decimals != 0 ? "%.2f%s" : "%.0f%s",
                   figure.value, suffix);
     return buffer.data();
+}
+
+std::string format_percent(OptionalNumber number) {
+    // TRANSLATORS: a percentage; %s is a whole number, or a dash when it is unknown, and %%
+    // is the percent sign. Put the space your language writes before the sign, if any
+    // (a no-break space, so the two never part).
+    g_autofree gchar* text = g_strdup_printf(_("%s%%"), format_figure(number, 0, "").c_str());
+    return text;
 }

@@ -12,3 +12,7 @@ OptionalNumber normalized(OptionalNumber number);
 // leading space (" Wh", "%"). Adds no sign: callers that must not show one pass the
 // magnitude. Uses the C library's formatting, so the decimal point follows LC_NUMERIC.
 std::string format_figure(OptionalNumber number, int decimals, const char* suffix);
+
+// A whole-number percentage as the user's language writes one: "64%", or with a space
+// before the sign ("64 %"). An absent or non-finite number is the em dash in its place.
+std::string format_percent(OptionalNumber number);

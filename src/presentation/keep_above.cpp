@@ -1,16 +1,23 @@
 #include "presentation/keep_above.h"
 
+#include <glib/gi18n-lib.h>
+
 #include "acquisition/reader_thread.h"
 #include "app/app_state.h"
 #include "presentation/widget_updates.h"
 
 namespace {
 
+// Marked here, translated where they are shown.
 constexpr const char* kWaylandTooltip =
-    "Use your desktop's window menu to enable Always on Top. "
-    "Native Wayland does not let this app set it.";
-constexpr const char* kPinOnTooltip = "Stop keeping this window on top (Ctrl+T)";
-constexpr const char* kPinOffTooltip = "Keep this window on top (Ctrl+T)";
+    // TRANSLATORS: the Pin button's tooltip under native Wayland. "Always on Top" is the
+    // entry of the desktop's window menu: use your desktop's own words for it.
+    N_("Use your desktop's window menu to enable Always on Top. "
+       "Native Wayland does not let this app set it.");
+// TRANSLATORS: Ctrl+T is the shortcut; write the Ctrl key as your keyboards label it.
+constexpr const char* kPinOnTooltip = N_("Stop keeping this window on top (Ctrl+T)");
+// TRANSLATORS: Ctrl+T is the shortcut; write the Ctrl key as your keyboards label it.
+constexpr const char* kPinOffTooltip = N_("Keep this window on top (Ctrl+T)");
 
 }  // namespace
 
@@ -25,7 +32,8 @@ void sync_keep_above_widgets(AppState* state, bool on) {
     }
     state->syncing_widgets = false;
 
-    const char* tooltip = state->wayland ? kWaylandTooltip : on ? kPinOnTooltip : kPinOffTooltip;
+    const char* tooltip =
+        _(state->wayland ? kWaylandTooltip : on ? kPinOnTooltip : kPinOffTooltip);
     set_tooltip_text(state->pin_toggle, tooltip);
     set_tooltip_text(state->compact_pin_toggle, tooltip);
 }

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include <glib/gi18n-lib.h>
+
 #include "acquisition/reader_thread.h"
 #include "app/app_state.h"
 #include "app/lifecycle.h"
@@ -75,7 +77,8 @@ void install_style_sheet() {
 
 void build_battery_combo(AppState& state) {
     state.battery_combo = gtk_combo_box_text_new();
-    set_accessible(state.battery_combo, "Battery");
+    // TRANSLATORS: what a screen reader says for the list of batteries.
+    set_accessible(state.battery_combo, _("Battery"));
     GList* cells = gtk_cell_layout_get_cells(GTK_CELL_LAYOUT(state.battery_combo));
     for (GList* item = cells; item != nullptr; item = item->next) {
         if (GTK_IS_CELL_RENDERER_TEXT(item->data)) {
@@ -91,7 +94,7 @@ GtkWidget* build_content_box(AppState& state) {
     gtk_container_set_border_width(GTK_CONTAINER(content), 20);
 
     GtkWidget* header = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 8);
-    state.heading_label = make_label("Battery drain", 0.0F);
+    state.heading_label = make_label(_("Battery drain"), 0.0F);
     add_style_class(state.heading_label, "tavrino-heading");
     pack(header, state.heading_label, true);
     state.unit_combo = gtk_combo_box_text_new();
@@ -100,7 +103,8 @@ GtkWidget* build_content_box(AppState& state) {
     // Set before "changed" is connected, so building never counts as a unit change.
     gtk_combo_box_set_active(GTK_COMBO_BOX(state.unit_combo),
                              state.unit == CapacityUnit::mAh ? 1 : 0);
-    set_accessible(state.unit_combo, "Capacity units");
+    // TRANSLATORS: what a screen reader says for the chooser between Wh and mAh.
+    set_accessible(state.unit_combo, _("Capacity units"));
     pack(header, state.unit_combo, false);
     pack(content, header, false);
 
@@ -108,7 +112,7 @@ GtkWidget* build_content_box(AppState& state) {
     add_style_class(state.rate_label, "tavrino-rate");
     pack(content, state.rate_label, false);
 
-    state.status_label = make_label("Reading battery…", 0.0F);
+    state.status_label = make_label(_("Reading battery…"), 0.0F);
     pack(content, state.status_label, false);
 
     pack(content, gtk_separator_new(GTK_ORIENTATION_HORIZONTAL), false);
@@ -117,7 +121,7 @@ GtkWidget* build_content_box(AppState& state) {
     pack(content, state.battery_combo, false);
 
     GtkWidget* battery_row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 8);
-    state.battery_label = make_label("Battery", 0.0F);
+    state.battery_label = make_label(_("Battery"), 0.0F);
     add_style_class(state.battery_label, "tavrino-heading");
     gtk_label_set_ellipsize(GTK_LABEL(state.battery_label), PANGO_ELLIPSIZE_END);
     pack(battery_row, state.battery_label, true);
@@ -127,17 +131,22 @@ GtkWidget* build_content_box(AppState& state) {
 
     state.charge_bar = gtk_progress_bar_new();
     add_style_class(state.charge_bar, "tavrino-progress");
-    set_accessible(state.charge_bar, "Battery charge");
+    // TRANSLATORS: what a screen reader says for the bar that shows the charge level.
+    set_accessible(state.charge_bar, _("Battery charge"));
     pack(content, state.charge_bar, false);
 
     GtkWidget* grid = gtk_grid_new();
     gtk_grid_set_row_spacing(GTK_GRID(grid), 10);
     gtk_grid_set_column_spacing(GTK_GRID(grid), 12);
-    state.remaining_value = add_detail_row(grid, "Remaining", 0);
-    state.full_charge_value = add_detail_row(grid, "Full charge", 1);
-    state.design_capacity_value = add_detail_row(grid, "Design capacity", 2);
-    state.health_value = add_detail_row(grid, "Battery health", 3);
-    state.voltage_value = add_detail_row(grid, "Voltage", 4);
+    // TRANSLATORS: the caption of the capacity left in the battery now.
+    state.remaining_value = add_detail_row(grid, _("Remaining"), 0);
+    // TRANSLATORS: the caption of the capacity the battery holds when full today.
+    state.full_charge_value = add_detail_row(grid, _("Full charge"), 1);
+    // TRANSLATORS: the caption of the capacity the battery was made to hold when new.
+    state.design_capacity_value = add_detail_row(grid, _("Design capacity"), 2);
+    // TRANSLATORS: the caption of full charge against design capacity, in %.
+    state.health_value = add_detail_row(grid, _("Battery health"), 3);
+    state.voltage_value = add_detail_row(grid, _("Voltage"), 4);
     pack(content, grid, false);
 
     state.notes_label = make_wrapped_label();
@@ -147,7 +156,8 @@ GtkWidget* build_content_box(AppState& state) {
     state.unit_error_label = make_wrapped_label();
     pack(content, state.unit_error_label, false);
 
-    GtkWidget* expander = gtk_expander_new("Battery information");
+    // TRANSLATORS: the fold-out with the battery's maker, chemistry and cycle count.
+    GtkWidget* expander = gtk_expander_new(_("Battery information"));
     gtk_expander_set_expanded(GTK_EXPANDER(expander), FALSE);
     // The window grows and shrinks as the details open and close.
     gtk_expander_set_resize_toplevel(GTK_EXPANDER(expander), TRUE);
@@ -161,17 +171,22 @@ GtkWidget* build_content_box(AppState& state) {
 GtkWidget* build_footer(AppState& state) {
     GtkWidget* footer = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 8);
     gtk_container_set_border_width(GTK_CONTAINER(footer), 10);
-    GtkWidget* caption = make_label(state.demo_mode ? "Sample data" : "Updates every 2 s", 0.0F);
+    // TRANSLATORS: the footer of the expanded page; "s" is the symbol for seconds.
+    const char* updates = _("Updates every 2 s");
+    GtkWidget* caption = make_label(state.demo_mode ? _("Sample data") : updates, 0.0F);
     add_style_class(caption, "dim-label");
     pack(footer, caption, true);
 
-    state.pin_toggle = gtk_toggle_button_new_with_label("Pin");
-    set_accessible(state.pin_toggle, "Always on top");
+    // TRANSLATORS: the toggle button that keeps the window above the others. It shares the
+    // compact strip with the figures: one short word.
+    state.pin_toggle = gtk_toggle_button_new_with_label(C_("keep on top", "Pin"));
+    set_accessible(state.pin_toggle, _("Always on top"));
     pack(footer, state.pin_toggle, false);
 
     state.collapse_button = gtk_button_new_with_label("⌃");
-    set_accessible(state.collapse_button, "Collapse to compact mode");
-    gtk_widget_set_tooltip_text(state.collapse_button, "Collapse to compact mode (Ctrl+M)");
+    set_accessible(state.collapse_button, _("Collapse to compact mode"));
+    // TRANSLATORS: Ctrl+M is the shortcut; write the Ctrl key as your keyboards label it.
+    gtk_widget_set_tooltip_text(state.collapse_button, _("Collapse to compact mode (Ctrl+M)"));
     pack(footer, state.collapse_button, false);
     return footer;
 }
@@ -201,7 +216,9 @@ void build_compact_page(AppState& state) {
 
     GtkWidget* caption_box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
     gtk_widget_set_valign(caption_box, GTK_ALIGN_CENTER);
-    GtkWidget* caption = make_label("Remaining", 0.0F);
+    // TRANSLATORS: the small caption above the capacity left, in the compact strip, which
+    // has little room: one short word.
+    GtkWidget* caption = make_label(C_("compact strip", "Remaining"), 0.0F);
     add_style_class(caption, "tavrino-caption");
     add_style_class(caption, "dim-label");
     pack(caption_box, caption, false);
@@ -211,14 +228,14 @@ void build_compact_page(AppState& state) {
     pack(caption_box, state.compact_remaining_label, false);
     pack(state.compact_page, caption_box, false);
 
-    state.compact_pin_toggle = gtk_toggle_button_new_with_label("Pin");
-    set_accessible(state.compact_pin_toggle, "Always on top");
+    state.compact_pin_toggle = gtk_toggle_button_new_with_label(C_("keep on top", "Pin"));
+    set_accessible(state.compact_pin_toggle, _("Always on top"));
     gtk_widget_set_valign(state.compact_pin_toggle, GTK_ALIGN_CENTER);
     pack(state.compact_page, state.compact_pin_toggle, false);
 
     state.expand_button = gtk_button_new_with_label("⌄");
-    set_accessible(state.expand_button, "Expand battery details");
-    gtk_widget_set_tooltip_text(state.expand_button, "Expand battery details (Ctrl+M)");
+    set_accessible(state.expand_button, _("Expand battery details"));
+    gtk_widget_set_tooltip_text(state.expand_button, _("Expand battery details (Ctrl+M)"));
     gtk_widget_set_valign(state.expand_button, GTK_ALIGN_CENTER);
     pack(state.compact_page, state.expand_button, false);
 }
@@ -249,7 +266,7 @@ void build_main_window(AppState& state) {
 
     state.window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(state.window),
-                         state.demo_mode ? "Tavrino · Sample data" : "Tavrino");
+                         state.demo_mode ? _("Tavrino · Sample data") : "Tavrino");
     gtk_window_set_icon_name(GTK_WINDOW(state.window), "tavrino");
     gtk_window_set_default_size(GTK_WINDOW(state.window), state.expanded_width,
                                 state.expanded_height);

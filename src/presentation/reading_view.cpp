@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include <glib.h>
+#include <glib/gi18n-lib.h>
 
 #include "app/version.h"
 #include "presentation/capacity_figures.h"
@@ -54,24 +55,38 @@ std::string printable(const std::string& text) {
 
 std::string or_dash(const std::string& text) { return text.empty() ? "—" : printable(text); }
 
+// A line break, then the format with its one %s filled in.
+void append_line(std::string& text, const char* format, const std::string& value) {
+    g_autofree gchar* line = g_strdup_printf(format, value.c_str());
+    text += '\n';
+    text += line;
+}
+
 std::string details_text(const BatteryReading* reading, const std::string& title,
                          const std::string& error_message) {
     std::string details;
     if (reading != nullptr) {
         details = title;
-        details += "\nManufacturer: " + or_dash(reading->manufacturer);
-        details += "\nChemistry: " + or_dash(reading->technology);
-        details += "\nCycles: ";
-        details += reading->has_cycle_count ? std::to_string(reading->cycle_count) : "—";
+        // TRANSLATORS: a line of "Battery information"; %s is the battery maker's name as
+        // the battery reports it, or a dash.
+        append_line(details, _("Manufacturer: %s"), or_dash(reading->manufacturer));
+        // TRANSLATORS: a line of "Battery information"; %s is the cell chemistry as the
+        // battery reports it ("Li-ion"), or a dash.
+        append_line(details, _("Chemistry: %s"), or_dash(reading->technology));
+        // TRANSLATORS: a line of "Battery information"; %s is the number of charge cycles
+        // the battery has been through, or a dash.
+        append_line(details, _("Cycles: %s"),
+                    reading->has_cycle_count ? std::to_string(reading->cycle_count) : "—");
     } else if (error_message.empty()) {
-        details = "No system battery reported. Peripheral batteries and external UPS devices "
-                  "are not included.";
+        details = _("No system battery reported. Peripheral batteries and external UPS "
+                    "devices are not included.");
     } else {
         details = printable(error_message);
     }
-    details += "\n\nReadings describe the battery, not wall power.\nTavrino ";
-    details += kTavrinoVersion;
-    details += " · Readings stay on this device.";
+    details += "\n\n";
+    details += _("Readings describe the battery, not wall power.");
+    // TRANSLATORS: the last line of "Battery information"; %s is the program's version.
+    append_line(details, _("Tavrino %s · Readings stay on this device."), kTavrinoVersion);
     if (reading != nullptr && !error_message.empty()) {
         details += "\n\n" + printable(error_message);
     }
@@ -96,15 +111,23 @@ Direction direction_of(const BatteryReading* reading, OptionalNumber direction_r
 
 const char* status_of(const BatteryReading* reading, Direction direction, bool has_error) {
     if (reading == nullptr) {
-        return has_error ? "Battery data unavailable" : "No battery detected";
+        return has_error ? _("Battery data unavailable") : _("No battery detected");
     }
     if (direction.charging) {
-        return "Charging";
+        // TRANSLATORS: the status line under the rate; name the battery's states as the
+        // desktop's own power indicator does.
+        return _("Charging");
     }
     if (direction.discharging) {
-        return "Discharging";
+        return _("Discharging");
     }
-    return reading->on_external_power ? "Plugged in · not charging" : "On battery";
+    if (reading->on_external_power) {
+        // TRANSLATORS: the status line when on external power, but the battery neither
+        // charges nor drains (it is full, or held below a charge limit).
+        return _("Plugged in · not charging");
+    }
+    // TRANSLATORS: the status line when there is no external power.
+    return _("On battery");
 }
 
 // The notes about one physical (not relative-only) battery, after the general ones.
@@ -113,18 +136,20 @@ void append_reading_notes(std::string& notes, const BatteryReading& reading, Cap
     const OptionalNumber volts = normalized(reading.voltage_v);
     const bool voltage_usable = volts.present && volts.value > 0.0;
     if (!reading.direction_known && display_rate.present && display_rate.value != 0.0) {
-        append_note(notes, "Charge or drain direction is unavailable.");
+        append_note(notes, _("Charge or drain direction is unavailable."));
     }
     if (voltage_usable && has_estimated_capacity(reading, unit)) {
         append_note(notes, unit == CapacityUnit::mAh
-                               ? "mAh is estimated using the current voltage."
-                               : "Wh is estimated using the current voltage.");
+                               // TRANSLATORS: "current" means present, not electric current.
+                               ? _("mAh is estimated using the current voltage.")
+                               // TRANSLATORS: "current" means present, not electric current.
+                               : _("Wh is estimated using the current voltage."));
     }
     if (!display_rate.present) {
-        append_note(notes, "The battery does not provide a usable live rate in this unit.");
+        append_note(notes, _("The battery does not provide a usable live rate in this unit."));
     }
     if (!remaining.present && !voltage_usable) {
-        append_note(notes, "Voltage is unavailable for unit conversion.");
+        append_note(notes, _("Voltage is unavailable for unit conversion."));
     }
 }
 
@@ -148,7 +173,7 @@ void fill_expanded_figures(ReadingView& view, const BatteryReading* reading, Cap
         capacity_figure(reading, &BatteryReading::energy_full_design_wh,
                         &BatteryReading::charge_full_design_mah, unit);
     view.design_capacity_text = format_figure(design, format.decimals, format.capacity_suffix);
-    view.health_text = format_figure(health_percent_of(reading), 0, "%");
+    view.health_text = format_percent(health_percent_of(reading));
     view.voltage_text =
         format_figure(reading != nullptr ? reading->voltage_v : OptionalNumber::absent(), 2, " V");
     view.details = details_text(reading, view.title, error_message);
@@ -187,10 +212,18 @@ ReadingView compute_reading_view(const BatterySnapshot& snapshot, CapacityUnit u
     }
     const Direction direction = direction_of(reading, direction_rate);
 
-    view.caption = direction.charging ? "Battery charging" : "Battery drain";
+    // TRANSLATORS: the heading above the big rate figure (watts or milliamperes) while the
+    // battery drains, or neither charges nor drains.
+    view.caption = _("Battery drain");
+    if (direction.charging) {
+        // TRANSLATORS: the heading above the big rate figure while the battery charges.
+        view.caption = _("Battery charging");
+    }
     if (reading != nullptr && !reading->direction_known && display_rate.present &&
         display_rate.value != 0.0) {
-        view.caption = "Battery rate";
+        // TRANSLATORS: the heading above the rate when the battery does not tell whether it
+        // charges or drains.
+        view.caption = _("Battery rate");
     }
     const OptionalNumber magnitude =
         display_rate.present ? OptionalNumber::of(std::fabs(display_rate.value)) : display_rate;
@@ -199,10 +232,10 @@ ReadingView compute_reading_view(const BatterySnapshot& snapshot, CapacityUnit u
     view.compact_rate_text = plus ? "+" + view.rate_text : view.rate_text;
     view.status_text = status_of(reading, direction, has_error);
     view.title =
-        reading != nullptr && !reading->name.empty() ? printable(reading->name) : "Battery";
+        reading != nullptr && !reading->name.empty() ? printable(reading->name) : _("Battery");
 
     view.charge_percent = charge_percent_of(reading);
-    view.percent_text = format_figure(view.charge_percent, 0, "%");
+    view.percent_text = format_percent(view.charge_percent);
     const OptionalNumber remaining = capacity_figure(reading, &BatteryReading::energy_now_wh,
                                                      &BatteryReading::charge_now_mah, unit);
     view.remaining_text = format_figure(remaining, format.decimals, format.capacity_suffix);
@@ -213,17 +246,20 @@ ReadingView compute_reading_view(const BatterySnapshot& snapshot, CapacityUnit u
     view.compact_remaining_text = estimated ? "≈" + view.remaining_text : view.remaining_text;
 
     if (demo_mode) {
-        append_note(view.notes, "Sample data · preview only.");
+        // TRANSLATORS: a note under the figures when the program shows sample data (--demo).
+        append_note(view.notes, _("Sample data · preview only."));
     }
     if (has_error) {
-        append_note(view.notes, "Some battery data could not be read. Retrying automatically.");
+        append_note(view.notes,
+                    _("Some battery data could not be read. Retrying automatically."));
     }
     if (reading == nullptr && !has_error) {
-        append_note(view.notes, "No system battery was reported by this device.");
+        append_note(view.notes, _("No system battery was reported by this device."));
     }
     if (reading != nullptr && reading->relative_only) {
         append_note(view.notes,
-                    "This battery reports relative values; physical units are unavailable.");
+                    // TRANSLATORS: the battery reports percentages only: no Wh, mAh, W or mA.
+                    _("This battery reports relative values; physical units are unavailable."));
     }
     if (physical) {
         append_reading_notes(view.notes, *reading, unit, display_rate, remaining);

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include <glib/gi18n-lib.h>
+
 #include "app/app_state.h"
 #include "presentation/capacity_figures.h"
 #include "presentation/label_font_size.h"
@@ -12,6 +14,12 @@ namespace {
 
 void set_text(GtkWidget* label, const std::string& text) {
     set_label_text(GTK_LABEL(label), text.c_str());
+}
+
+// The format with its one %s filled in.
+std::string filled(const char* format, const std::string& value) {
+    g_autofree gchar* text = g_strdup_printf(format, value.c_str());
+    return text;
 }
 
 void render_expanded(AppState& state, const ReadingView& view) {
@@ -51,13 +59,21 @@ void render_compact(AppState& state, const ReadingView& view) {
     set_tooltip_text(
         state.compact_rate_label,
         (view.compact_rate_text + "\n" + view.status_text + "\n" + view.notes).c_str());
-    set_tooltip_text(
-        state.compact_remaining_label,
-        (view.compact_remaining_text + " remaining\n" + view.title + "\n" + view.notes).c_str());
-    set_accessible_name(state.compact_rate_label,
-                        (view.status_text + ": " + view.compact_rate_text).c_str());
-    set_accessible_name(state.compact_remaining_label,
-                        ("Remaining capacity: " + view.compact_remaining_text).c_str());
+    // TRANSLATORS: the first line of the compact strip's capacity tooltip; %s is the
+    // remaining capacity with its unit ("35.33 Wh").
+    const std::string remaining = filled(_("%s remaining"), view.compact_remaining_text);
+    set_tooltip_text(state.compact_remaining_label,
+                     (remaining + "\n" + view.title + "\n" + view.notes).c_str());
+    g_autofree gchar* rate_name = g_strdup_printf(
+        // TRANSLATORS: what a screen reader says for the compact strip's rate: the first %s
+        // is the status ("Charging"), the second the rate with its unit ("+24.00 W").
+        C_("status: rate", "%s: %s"), view.status_text.c_str(), view.compact_rate_text.c_str());
+    set_accessible_name(state.compact_rate_label, rate_name);
+    const std::string remaining_name =
+        // TRANSLATORS: what a screen reader says for the compact strip's capacity; %s is the
+        // remaining capacity with its unit.
+        filled(_("Remaining capacity: %s"), view.compact_remaining_text);
+    set_accessible_name(state.compact_remaining_label, remaining_name.c_str());
 }
 
 }  // namespace
