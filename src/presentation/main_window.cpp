@@ -77,7 +77,8 @@ void install_style_sheet() {
 
 void build_battery_combo(AppState& state) {
     state.battery_combo = gtk_combo_box_text_new();
-    // TRANSLATORS: what a screen reader says for the list of batteries.
+    // TRANSLATORS: what a screen reader says for the list of batteries, and the name of a
+    // battery that reports none.
     set_accessible(state.battery_combo, _("Battery"));
     GList* cells = gtk_cell_layout_get_cells(GTK_CELL_LAYOUT(state.battery_combo));
     for (GList* item = cells; item != nullptr; item = item->next) {
@@ -177,8 +178,8 @@ GtkWidget* build_footer(AppState& state) {
     add_style_class(caption, "dim-label");
     pack(footer, caption, true);
 
-    // TRANSLATORS: the toggle button that keeps the window above the others. It shares the
-    // compact strip with the figures: one short word.
+    // TRANSLATORS: the toggle button that keeps the window above the others. The compact
+    // strip keeps its width and has room for about five letters here: one short word.
     state.pin_toggle = gtk_toggle_button_new_with_label(C_("keep on top", "Pin"));
     set_accessible(state.pin_toggle, _("Always on top"));
     pack(footer, state.pin_toggle, false);
@@ -217,7 +218,7 @@ void build_compact_page(AppState& state) {
     GtkWidget* caption_box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
     gtk_widget_set_valign(caption_box, GTK_ALIGN_CENTER);
     // TRANSLATORS: the small caption above the capacity left, in the compact strip, which
-    // has little room: one short word.
+    // has little room: one short word, about as long as the figure under it ("35.33 Wh").
     GtkWidget* caption = make_label(C_("compact strip", "Remaining"), 0.0F);
     add_style_class(caption, "tavrino-caption");
     add_style_class(caption, "dim-label");
