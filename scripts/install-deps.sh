@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian/Ubuntu packages that are missing, and nothing else:
 #   install-deps.sh run    what building and running the program needs
-#   install-deps.sh test   that, plus what the tests and the benchmarks need
+#   install-deps.sh test   that, plus what the tests and the benchmarks need, and the
+#                          German, French and Spanish UTF-8 locales the program is
+#                          tested and photographed in
 #   install-deps.sh fuzz   that, plus clang for the libFuzzer targets
 #   install-deps.sh package  that, plus debhelper, and GoogleTest unless DEB_BUILD_OPTIONS
 #                          holds nocheck: what scripts/package.sh needs
@@ -12,7 +14,7 @@ set -euo pipefail
 run_packages=(build-essential cmake pkg-config libgtk-3-dev gettext)
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth openbox xdotool wmctrl
                x11-utils weston desktop-file-utils appstream groff-base
-               dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0)
+               dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0 locales)
 fuzz_packages=(clang libclang-rt-14-dev)
 package_packages=(debhelper dpkg-dev)
 soak_packages=(xvfb xauth openbox x11-utils imagemagick strace procps)
@@ -34,11 +36,20 @@ for package in "${wanted[@]}"; do
     status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
     [[ "$status" == "install ok installed" ]] || missing+=("$package")
 done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
-
-echo "Installing missing packages: ${missing[*]}"
 sudo_cmd=()
 [[ $(id -u) -ne 0 ]] && sudo_cmd=(sudo)
-export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -qq
-"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [[ ${#missing[@]} -gt 0 ]]; then
+    echo "Installing missing packages: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    "${sudo_cmd[@]}" apt-get update -qq
+    "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+if [[ ${1:-run} == test ]]; then
+    for locale in de_DE fr_FR es_ES; do
+        if ! locale -a | grep -qx "$locale.utf8"; then
+            echo "Generating the $locale.UTF-8 locale"
+            "${sudo_cmd[@]}" localedef -i "$locale" -f UTF-8 "$locale.UTF-8"
+        fi
+    done
+fi

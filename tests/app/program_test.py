@@ -1,4 +1,4 @@
-# Catches wrong statuses or texts, unasked unit-file writes, stale or unconverted figures, a lost unit, a loose strip or lost size, pins blind to the window manager, reading while iconified or not after a map, a close that does not wait for its pass.
+# Catches wrong statuses or texts, untranslated ones under a German locale, unasked unit-file writes, stale or unconverted figures, a lost unit, a loose strip or lost size, pins blind to the window manager, reading while iconified or not after a map, a close that does not wait for its pass.
 """The built program from outside: its streams, its window through the window manager, its
 labels through the accessibility tree, its reader thread through /proc.
 
@@ -41,8 +41,9 @@ def x(*command):
 
 
 def run(*command, **env):
-    """Runs to the end; an env value of None unsets the variable."""
-    env = {key: value for key, value in dict(os.environ, **env).items() if value is not None}
+    """Runs to the end, in English; an env value of None unsets the variable."""
+    env = {**os.environ, "LC_ALL": "C.UTF-8", "LANGUAGE": None, **env}
+    env = {key: value for key, value in env.items() if value is not None}
     done = subprocess.run(command, env=env, capture_output=True, text=True, timeout=60)
     return done.returncode, done.stdout, done.stderr
 
@@ -51,9 +52,10 @@ class Program:
     """One run of the program with its window."""
 
     def __init__(self, config, *arguments, **env):
-        env = dict(os.environ, LC_ALL="C.UTF-8", G_DEBUG="fatal-criticals",
-                   TAVRINO_CONFIG_HOME=config, **env)
+        env = {**os.environ, "LC_ALL": "C.UTF-8", "G_DEBUG": "fatal-criticals",
+               "TAVRINO_CONFIG_HOME": config, **env}
         env.pop("NO_AT_BRIDGE", None)  # the labels are read through the bridge
+        env.pop("LANGUAGE", None)  # it would outrank LC_ALL, even C.UTF-8
         self.process = subprocess.Popen([PROGRAM, *arguments], env=env, text=True,
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         search = ["xdotool", "search", "--onlyvisible", "--pid", str(self.process.pid)]
@@ -230,6 +232,14 @@ class WholeProgram(unittest.TestCase):
             else:
                 x("xdotool", "key", step)
             wait_for(step + " to flip keep-above", lambda: program.above() == want)
+        self.assertEqual(program.close(), (0, ""))
+
+    def test_german_texts_and_decimal_comma(self):
+        self.assertIn("de_DE.utf8", x("locale", "-a").split(), "install-deps.sh test makes it")
+        program = self.start("--demo=charging", LC_ALL="de_DE.UTF-8")
+        for text in ("Akku wird geladen", "Wird geladen", "Beispieldaten · nur zur Vorschau.",
+                     "24,00 W"):
+            wait_for(text, lambda: program.find(text))
         self.assertEqual(program.close(), (0, ""))
 
     def test_closing_during_a_pass_waits_for_it(self):
