@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots from the demo scenarios, under a private Xvfb with openbox:
-# docs/screenshots/expanded.png, compact.png and multiple.png.
+# docs/screenshots/expanded.png, compact.png and multiple.png, and both pages in each
+# translation, expanded-LL.png and compact-LL.png.
 #   scripts/screenshots.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,6 +19,8 @@ out=docs/screenshots
 mkdir -p "$out"
 config=$(mktemp -d)
 trap 'rm -rf "$config"' EXIT
+# No LANGUAGE: it would outrank LC_ALL, even C.UTF-8.
+unset LANGUAGE
 export TAVRINO_CONFIG_HOME=$config LC_ALL=C.UTF-8
 
 # shot NAME SETTLE_ACTION ARGS...: starts the program, waits for its window to settle,
@@ -49,3 +52,8 @@ shot() {
 shot expanded "" --demo=sample-1
 shot compact "" --demo=charging --compact
 shot multiple "" --demo=multiple
+# install-deps.sh test generates these locales.
+for locale in de_DE fr_FR es_ES; do
+    LC_ALL=$locale.UTF-8 shot "expanded-${locale%_*}" "" --demo=sample-1
+    LC_ALL=$locale.UTF-8 shot "compact-${locale%_*}" "" --demo=charging --compact
+done
