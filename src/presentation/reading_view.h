@@ -30,6 +30,6 @@ struct ReadingView {
 const BatteryReading* select_reading(const BatterySnapshot& snapshot,
                                      const std::string& selected_battery);
 
-// Pure: the same inputs give the same view.
+// Pure: the same inputs give the same view, in the language main() chose at start.
 ReadingView compute_reading_view(const BatterySnapshot& snapshot, CapacityUnit unit,
                                  const std::string& selected_battery, bool demo_mode, bool compact);
