@@ -29,8 +29,10 @@ scripts/instruction_counts.sh build
 
 echo
 echo "== 2. time per supply of the live pass against its floor, medians of 5"
+# Interleaved, so that a burst of load from other work does not land on one benchmark alone.
 build/bench/acquisition_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
-    --benchmark_format=json 2>/dev/null | python3 -c '
+    --benchmark_enable_random_interleaving=true --benchmark_format=json 2>/dev/null |
+    python3 -c '
 import json, sys
 runs = {}
 for b in json.load(sys.stdin)["benchmarks"]:
