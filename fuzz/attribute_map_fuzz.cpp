@@ -36,20 +36,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::ofstream out(dir / "uevent", std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
-    AttributeMap map = read_attributes(dir);
-    for (const auto& [key, value] : map) {
-        check(!key.empty() || key.empty());  // keys may be empty; values are trimmed
+    AttributeMap map;
+    read_attributes(map, dir.native());
+    for (std::size_t i = 0; i < kAttributeCount; ++i) {
+        const std::string_view value = read_text(map, static_cast<Attribute>(i));
         check(trim_value(value).size() == value.size());
         check(value.size() <= kMaxLineBytes);
-        for (const char c : key) {
-            check(!(c >= 'A' && c <= 'Z'));
-        }
     }
 
     BatterySnapshot snapshot;
-    const BatteryResult result =
-        read_battery(map, dir, "BAT0", "name", "maker", "chemistry", snapshot);
-    const BatteryReading& r = result.reading;
+    read_battery(map, "BAT0", "name", "maker", "chemistry", snapshot);
+    check(snapshot.readings.size() == 1);
+    const BatteryReading& r = snapshot.readings.back();
     for (const OptionalNumber* n : {&r.energy_now_wh, &r.energy_full_wh,
                                     &r.energy_full_design_wh, &r.charge_now_mah,
                                     &r.charge_full_mah, &r.charge_full_design_mah,

@@ -8,6 +8,7 @@
 #   install-deps.sh package  that, plus debhelper, and GoogleTest unless DEB_BUILD_OPTIONS
 #                          holds nocheck: what scripts/package.sh needs
 #   install-deps.sh soak   that, plus what the long soak run needs
+#   install-deps.sh perf   what the tests need, plus what scripts/performance.sh needs
 # When everything is present this only asks dpkg, which takes a moment.
 set -euo pipefail
 
@@ -18,6 +19,7 @@ test_packages=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth openbox xdo
 fuzz_packages=(clang libclang-rt-14-dev)
 package_packages=(debhelper dpkg-dev)
 soak_packages=(xvfb xauth openbox x11-utils imagemagick strace procps)
+perf_packages=(strace valgrind)
 
 case "${1:-run}" in
     run) wanted=("${run_packages[@]}") ;;
@@ -28,7 +30,8 @@ case "${1:-run}" in
         [[ " ${DEB_BUILD_OPTIONS:-} " == *" nocheck "* ]] || wanted+=(libgtest-dev)
         ;;
     soak) wanted=("${run_packages[@]}" "${soak_packages[@]}") ;;
-    *) echo "usage: $0 run|test|fuzz|package|soak" >&2; exit 2 ;;
+    perf) wanted=("${run_packages[@]}" "${test_packages[@]}" "${perf_packages[@]}") ;;
+    *) echo "usage: $0 run|test|fuzz|package|soak|perf" >&2; exit 2 ;;
 esac
 
 missing=()

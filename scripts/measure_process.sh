@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The running program's cost against a bare window with the same widgets and a 2-second
-# timer, both run at once on one private Xvfb display so they share the machine's noise:
-# CPU time per minute and resident memory, sampled just before the end. Then ten start-ups,
+# The running program's cost against its threaded stand-in (bench/bare_window.cpp given the
+# tree: the same window and widgets, and one thread that reads the same files with the floor
+# loop every 2 seconds), both run at once on one private Xvfb display so they share the
+# machine's noise: CPU time per minute and resident memory, sampled just before the end. Then ten start-ups,
 # timed from exec to the window's first showing and to the first applied snapshot (a
 # preloaded probe notes when the battery's rate first reaches a label).
 #   scripts/measure_process.sh [SECONDS]   (default 120)
@@ -29,7 +30,7 @@ export HOME=$work/home
 
 build/src/tavrino --sysfs-root="$work/power_supply" --quit-after="$seconds" &
 app=$!
-build/bench/bare_window "$seconds" &
+build/bench/bare_window "$seconds" "$work/power_supply" &
 bare=$!
 
 # CPU time in nanoseconds, summed over the process's threads (schedstat counts in ns, where
@@ -52,9 +53,9 @@ wait $bare
 awk -v a="$app_cpu" -v b="$bare_cpu" -v t=1e9 -v s="$elapsed" \
     -v ar="$app_rss" -v br="$bare_rss" 'BEGIN {
     printf "steady %d s of a run, both processes on one display\n", s
-    printf "CPU per minute: tavrino %.3f s, bare window %.3f s, ratio %.2f\n",
+    printf "CPU per minute: tavrino %.3f s, stand-in %.3f s, ratio %.2f\n",
         a / t * 60 / s, b / t * 60 / s, (b > 0 ? a / b : 0)
-    printf "resident memory: tavrino %d KiB, bare window %d KiB, difference %d KiB\n",
+    printf "resident memory: tavrino %d KiB, stand-in %d KiB, difference %d KiB\n",
         ar, br, ar - br
 }'
 

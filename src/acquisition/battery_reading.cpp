@@ -11,7 +11,7 @@ constexpr double kMicro = 1000000.0;  // µV -> V, µWh -> Wh, µW -> W
 constexpr double kMilli = 1000.0;     // µAh -> mAh, µA -> mA
 
 struct ScaledQuantity {
-    const char* attribute;
+    Attribute attribute;
     bool zero_allowed;  // only "now" figures may be 0: an empty battery
     double divisor;
     OptionalNumber BatteryReading::*field;
@@ -19,13 +19,13 @@ struct ScaledQuantity {
 
 // Read in this order; a zero full, design or voltage figure means "not known".
 constexpr std::array<ScaledQuantity, 7> kScaledQuantities = {{
-    {"voltage_now", false, kMicro, &BatteryReading::voltage_v},
-    {"energy_now", true, kMicro, &BatteryReading::energy_now_wh},
-    {"energy_full", false, kMicro, &BatteryReading::energy_full_wh},
-    {"energy_full_design", false, kMicro, &BatteryReading::energy_full_design_wh},
-    {"charge_now", true, kMilli, &BatteryReading::charge_now_mah},
-    {"charge_full", false, kMilli, &BatteryReading::charge_full_mah},
-    {"charge_full_design", false, kMilli, &BatteryReading::charge_full_design_mah},
+    {Attribute::VoltageNow, false, kMicro, &BatteryReading::voltage_v},
+    {Attribute::EnergyNow, true, kMicro, &BatteryReading::energy_now_wh},
+    {Attribute::EnergyFull, false, kMicro, &BatteryReading::energy_full_wh},
+    {Attribute::EnergyFullDesign, false, kMicro, &BatteryReading::energy_full_design_wh},
+    {Attribute::ChargeNow, true, kMilli, &BatteryReading::charge_now_mah},
+    {Attribute::ChargeFull, false, kMilli, &BatteryReading::charge_full_mah},
+    {Attribute::ChargeFullDesign, false, kMilli, &BatteryReading::charge_full_design_mah},
 }};
 
 // Live cycle counts lie strictly between 0 (never reported) and UINT32_MAX (a driver's
@@ -38,7 +38,7 @@ OptionalNumber divided(OptionalNumber raw, double divisor) {
 
 } // namespace
 
-OptionalNumber signed_rate(OptionalNumber magnitude, const std::string& status) {
+OptionalNumber signed_rate(OptionalNumber magnitude, std::string_view status) {
     if (!magnitude.present || !std::isfinite(magnitude.value)) {
         return OptionalNumber::absent();
     }
@@ -51,38 +51,36 @@ OptionalNumber signed_rate(OptionalNumber magnitude, const std::string& status) 
     return magnitude;
 }
 
-BatteryResult read_battery(AttributeMap& map, const std::filesystem::path& supply_dir,
-                           const std::string& id, const std::string& name,
-                           const std::string& manufacturer, const std::string& technology,
-                           BatterySnapshot& snapshot) {
-    BatteryResult result;
-    BatteryReading& r = result.reading;
+bool read_battery(AttributeMap& map, const std::string& id, const std::string& name,
+                  const std::string& manufacturer, const std::string& technology,
+                  BatterySnapshot& snapshot) {
+    // Built in place: a reading is large, and moving one in costs more than filling it.
+    BatteryReading& r = snapshot.readings.emplace_back();
     r.id = id;
     r.name = name;
     r.manufacturer = manufacturer;
     r.technology = technology;
 
-    // A reference into the map: later reads insert into it, which moves no std::map node.
-    const std::string& status = read_text(map, supply_dir, "status");
+    // Points into the map, which later reads of this supply leave in place.
+    const std::string_view status = read_text(map, Attribute::BatteryStatus);
     r.charging = status == "Charging";
     r.discharging = status == "Discharging";
     r.direction_known = r.charging || r.discharging;
 
     for (const ScaledQuantity& q : kScaledQuantities) {
-        r.*q.field = read_scaled(map, supply_dir, q.attribute, q.zero_allowed, q.divisor);
+        r.*q.field = read_scaled(map, q.attribute, q.zero_allowed, q.divisor);
     }
 
     // Zero and negative raw rates are accepted: some drivers report the drain negated.
-    r.power_w = signed_rate(divided(read_integer(map, supply_dir, "power_now"), kMicro), status);
-    r.current_ma =
-        signed_rate(divided(read_integer(map, supply_dir, "current_now"), kMilli), status);
+    r.power_w = signed_rate(divided(read_integer(map, Attribute::PowerNow), kMicro), status);
+    r.current_ma = signed_rate(divided(read_integer(map, Attribute::CurrentNow), kMilli), status);
 
-    const OptionalNumber capacity = read_integer(map, supply_dir, "capacity");
+    const OptionalNumber capacity = read_integer(map, Attribute::Capacity);
     if (capacity.present && capacity.value >= 0 && capacity.value <= 100) {
         r.capacity_percent = capacity;
     }
 
-    const OptionalNumber cycles = read_integer(map, supply_dir, "cycle_count");
+    const OptionalNumber cycles = read_integer(map, Attribute::CycleCount);
     if (cycles.present && cycles.value > 0 && cycles.value < kCycleCountCeiling) {
         r.cycle_count = static_cast<std::uint32_t>(cycles.value);
         r.has_cycle_count = true;
@@ -91,7 +89,7 @@ BatteryResult read_battery(AttributeMap& map, const std::filesystem::path& suppl
     if (status.empty() && !r.voltage_v.present && !r.energy_now_wh.present &&
         !r.charge_now_mah.present && !r.capacity_percent.present) {
         snapshot.error_message = _(kReadingsUnavailableMessage);
-        result.rescan_wanted = true;
+        return true;
     }
-    return result;
+    return false;
 }

@@ -15,3 +15,10 @@ BatterySnapshot& BatterySnapshot::operator=(BatterySnapshot&& other) noexcept {
     }
     return *this;
 }
+
+BatterySnapshot copy_of(const BatterySnapshot& snapshot) {
+    BatterySnapshot copy;
+    copy.readings = snapshot.readings;
+    copy.error_message = snapshot.error_message;
+    return copy;
+}

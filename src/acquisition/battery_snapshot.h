@@ -32,10 +32,14 @@ struct BatteryReading {
     bool on_external_power = false;  // an adapter is online, or the battery charges
     bool relative_only = false;      // physical units are not to be shown
     bool direction_known = true;     // the sign of power_w/current_ma tells charge from drain
+
+    // Every field, so that a field added later counts too.
+    bool operator==(const BatteryReading& other) const = default;
 };
 
-// Every battery one pass found plus at most one problem text. Moved, never copied: a move
-// leaves the source with no readings and an empty message, ready to be filled again.
+// Every battery one pass found plus at most one problem text. Moved, and copied only by
+// copy_of: a move leaves the source with no readings and an empty message, ready to be filled
+// again.
 struct BatterySnapshot {
     std::vector<BatteryReading> readings;  // live: byte-wise order of the directory name
     std::string error_message;             // empty when nothing went wrong
@@ -46,4 +50,9 @@ struct BatterySnapshot {
     BatterySnapshot(BatterySnapshot&& other) noexcept;
     BatterySnapshot& operator=(BatterySnapshot&& other) noexcept;
     ~BatterySnapshot() = default;
+
+    bool operator==(const BatterySnapshot& other) const = default;
 };
+
+// The one way to copy a snapshot, for the reader's record of what it last published.
+BatterySnapshot copy_of(const BatterySnapshot& snapshot);

@@ -1,5 +1,6 @@
 #include "acquisition/bounded_file.h"
 
+#include <algorithm>
 #include <cerrno>
 
 #include <fcntl.h>
@@ -22,10 +23,10 @@ class FdCloser {
 
 constexpr std::size_t kFirstChunk = 4096;  // one sysfs page: a uevent file fits in one read
 
-// Reads into bytes[filled..]; returns the count, 0 at the end of the file or on an error.
-std::size_t read_some(int fd, std::string& bytes, std::size_t filled) {
+// Reads into bytes[0..room); returns the count, 0 at the end of the file or on an error.
+std::size_t read_some(int fd, char* bytes, std::size_t room) {
     for (;;) {
-        const ssize_t got = ::read(fd, bytes.data() + filled, bytes.size() - filled);
+        const ssize_t got = ::read(fd, bytes, room);
         if (got >= 0) {
             return static_cast<std::size_t>(got);
         }
@@ -37,11 +38,11 @@ std::size_t read_some(int fd, std::string& bytes, std::size_t filled) {
 
 } // namespace
 
-BoundedRead read_regular_file(const std::string& path, std::size_t limit) {
+BoundedRead read_regular_file(const char* path, std::string& buffer, std::size_t limit) {
     BoundedRead result;
     // O_NONBLOCK: opening a FIFO with no writer would otherwise wait forever. O_NOCTTY: a
     // terminal named like an attribute must not become our controlling terminal.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
         return result;
     }
@@ -52,19 +53,19 @@ BoundedRead read_regular_file(const std::string& path, std::size_t limit) {
     }
     result.opened = true;
 
-    std::string& bytes = result.bytes;
-    std::size_t filled = 0;
-    bytes.resize(limit < kFirstChunk ? limit : kFirstChunk);
+    std::size_t& filled = result.size;
+    buffer.resize(std::max(buffer.size(), std::min(limit, kFirstChunk)));
     for (;;) {
-        if (filled == bytes.size()) {
+        const std::size_t room = std::min(buffer.size(), limit);
+        if (filled == room) {
             if (filled >= limit) {
                 break;
             }
-            bytes.resize(limit - filled < filled ? limit : 2 * filled);
+            buffer.resize(std::min(limit, 2 * filled));
+            continue;
         }
-        const std::size_t got = read_some(fd, bytes, filled);
+        const std::size_t got = read_some(fd, buffer.data() + filled, room - filled);
         if (got == 0) {
-            bytes.resize(filled);
             return result;
         }
         filled += got;

@@ -8,14 +8,17 @@
 inline constexpr std::size_t kMaxFileBytes = 64 * 1024;
 
 struct BoundedRead {
-    std::string bytes;       // what was read, at most the limit
+    std::size_t size = 0;    // bytes read into the buffer, at most the limit
     bool opened = false;     // a regular file was opened
     bool truncated = false;  // the file holds more than the limit
 };
 
-// Reads at most `limit` bytes of the file. Anything that is not a regular file once opened
-// (a FIFO, a device, a directory, a socket) reads as not opened: the open never blocks and
-// nothing is read from it. A read error ends the read and keeps what came before it.
+// Reads at most `limit` bytes of the file into the start of buffer. Anything that is not a
+// regular file once opened (a FIFO, a device, a directory, a socket) reads as not opened: the
+// open never blocks and nothing is read from it. A read error ends the read and keeps what
+// came before it. The buffer grows as needed and keeps its size, so a buffer reused for the
+// next file costs no allocation: only its first `size` bytes are this file's.
 // Takes the path as plain text: it is read for every supply on every pass, and building a
 // std::filesystem::path per file costs more than the read itself.
-BoundedRead read_regular_file(const std::string& path, std::size_t limit = kMaxFileBytes);
+BoundedRead read_regular_file(const char* path, std::string& buffer,
+                              std::size_t limit = kMaxFileBytes);

@@ -9,4 +9,9 @@ struct OptionalNumber {
 
     static constexpr OptionalNumber of(double v) { return OptionalNumber{v, true}; }
     static constexpr OptionalNumber absent() { return OptionalNumber{}; }
+
+    // Two absent numbers are equal whatever their values.
+    friend constexpr bool operator==(const OptionalNumber& a, const OptionalNumber& b) {
+        return a.present == b.present && (!a.present || a.value == b.value);
+    }
 };

@@ -122,6 +122,10 @@ gboolean on_unmap_event(GtkWidget* /*widget*/, GdkEvent* /*event*/, gpointer sta
 
 gpointer reader_main(gpointer data) {
     auto& state = *static_cast<AppState*>(data);
+    // What this thread last published. The window shows it, or soon will: a pass that reads
+    // the same again is not published, so a steady battery does not wake the UI thread.
+    BatterySnapshot published;
+    bool published_any = false;
     for (;;) {
         lock_state(state);
         if (!wait_for_request(state)) {
@@ -133,12 +137,21 @@ gpointer reader_main(gpointer data) {
         unlock_state(state);
 
         BatterySnapshot snapshot = run_pass(state);
+        const bool unchanged = published_any && snapshot == published;
+        if (!unchanged) {
+            published = copy_of(snapshot);  // outside the lock: it allocates
+            published_any = true;
+        }
 
         lock_state(state);
         state.read_in_progress = false;
         if (state.stop_requested) {
             unlock_state(state);
             return nullptr;  // the result is discarded: nothing may be drawn any more
+        }
+        if (unchanged) {
+            unlock_state(state);
+            continue;
         }
         // The unapplied older snapshot is destroyed after the unlock, not under the lock.
         BatterySnapshot replaced = std::exchange(state.pending_snapshot, std::move(snapshot));

@@ -1,8 +1,9 @@
 #include "acquisition/supply_cache.h"
 
 #include <stdexcept>
-#include <system_error>
 #include <utility>
+
+#include <sys/stat.h>
 
 #include "acquisition/attribute_map.h"
 #include "acquisition/battery_reading.h"
@@ -18,10 +19,10 @@ constexpr std::chrono::seconds kRescanInterval{30};
 // Scans root into the cache; false when root could not be listed. A scan that throws leaves
 // the old list and asks for another scan, so one bad listing is retried on the next pass
 // rather than 30 s later.
-bool rescan(SupplyCache& cache, const SteadyClockNow& now, BatterySnapshot& snapshot) {
+bool rescan(SupplyCache& cache, BatterySnapshot& snapshot) {
     ScanResult scan;
     try {
-        scan = scan_supplies(cache.root, snapshot);
+        scan = scan_supplies(cache.root, cache.attributes, snapshot);
     } catch (const std::filesystem::filesystem_error& failure) {
         cache.rescan_requested.store(true);
         // Its text names the root, which need not be valid UTF-8, and it reaches the window.
@@ -39,57 +40,51 @@ bool rescan(SupplyCache& cache, const SteadyClockNow& now, BatterySnapshot& snap
         cache.rescan_requested.store(true);
     }
     cache.supplies = std::move(scan.supplies);
-    cache.last_scan = now();
     return true;
 }
 
 // Gone, unreadable, or no longer a directory: skip it and rediscover on the next pass.
+// Follows a symbolic link, as supplies usually are.
 bool still_a_directory(const std::filesystem::path& path) {
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(path, error);
-    return !error && std::filesystem::is_directory(status);
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-} // namespace
-
-BatterySnapshot run_live_pass(SupplyCache& cache) {
-    return run_live_pass(cache, [] { return std::chrono::steady_clock::now(); });
-}
-
-BatterySnapshot run_live_pass(SupplyCache& cache, const SteadyClockNow& now) {
+// The pass, for the real clock and for the tests' clocks alike.
+template <typename Clock> BatterySnapshot live_pass(SupplyCache& cache, const Clock& now) {
     BatterySnapshot snapshot;
     const std::chrono::steady_clock::time_point started = now();
     const bool asked = cache.rescan_requested.exchange(false);
-    if ((asked || started - cache.last_scan >= kRescanInterval) &&
-        !rescan(cache, now, snapshot)) {
-        return snapshot;
+    if (asked || started - cache.last_scan >= kRescanInterval) {
+        if (!rescan(cache, snapshot)) {
+            return snapshot;
+        }
+        cache.last_scan = now();  // taken after the scan: it may be slow
     }
 
     bool adapter_online = false;
+    AttributeMap& map = cache.attributes;
     snapshot.readings.reserve(cache.supplies.size());
     for (const SupplyEntry& entry : cache.supplies) {
         if (!still_a_directory(entry.path)) {
             cache.rescan_requested.store(true);
             continue;
         }
-        AttributeMap map = read_attributes(entry.path);
+        read_attributes(map, entry.path.native());
         if (!entry.is_battery) {
             if (!adapter_online) {
                 // QUIRK: programmable USB supplies report online=2; that is "on" too.
-                const OptionalNumber online = read_integer(map, entry.path, "online");
+                const OptionalNumber online = read_integer(map, Attribute::Online);
                 adapter_online = online.present && (online.value == 1 || online.value == 2);
             }
             continue;
         }
-        const OptionalNumber present = read_integer(map, entry.path, "present");
+        const OptionalNumber present = read_integer(map, Attribute::Present);
         if (present.present && present.value == 0) {
             continue;  // an empty battery bay
         }
-        BatteryResult battery =
-            read_battery(map, entry.path, entry.name, entry.display_name, entry.manufacturer,
-                         entry.technology, snapshot);
-        snapshot.readings.push_back(std::move(battery.reading));
-        if (battery.rescan_wanted) {
+        if (read_battery(map, entry.name, entry.display_name, entry.manufacturer, entry.technology,
+                         snapshot)) {
             cache.rescan_requested.store(true);
         }
     }
@@ -98,4 +93,14 @@ BatterySnapshot run_live_pass(SupplyCache& cache, const SteadyClockNow& now) {
         reading.on_external_power = adapter_online || reading.charging;
     }
     return snapshot;
+}
+
+} // namespace
+
+BatterySnapshot run_live_pass(SupplyCache& cache) {
+    return live_pass(cache, std::chrono::steady_clock::now);
+}
+
+BatterySnapshot run_live_pass(SupplyCache& cache, const SteadyClockNow& now) {
+    return live_pass(cache, now);
 }

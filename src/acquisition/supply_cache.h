@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "acquisition/attribute_map.h"
 #include "acquisition/battery_snapshot.h"
 
 // One supply kept by a scan. Identity strings are read once per scan, not per pass.
@@ -25,14 +26,15 @@ struct SupplyCache {
     std::vector<SupplyEntry> supplies;  // byte-wise order of name
     std::atomic<bool> rescan_requested{true};
     std::chrono::steady_clock::time_point last_scan{};  // end of the last successful scan
+    AttributeMap attributes;  // each supply's in turn, its buffers kept from pass to pass
 };
 
-// Reads the steady clock. The reader passes the real clock; tests move time without sleeping.
+// Reads the steady clock, so that tests can move time without sleeping.
 using SteadyClockNow = std::function<std::chrono::steady_clock::time_point()>;
 
 // One whole live pass: rescans the root when asked or every 30 s, then reads every cached
 // supply. Runs on the reader thread with no lock held. Throws std::runtime_error (its text
 // valid UTF-8) when the listing of the root breaks halfway; the cached list is then kept and
-// a rescan requested.
+// a rescan requested. The first form reads the real steady clock.
 BatterySnapshot run_live_pass(SupplyCache& cache);
 BatterySnapshot run_live_pass(SupplyCache& cache, const SteadyClockNow& now);

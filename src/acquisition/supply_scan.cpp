@@ -31,12 +31,12 @@ SupplyEntry make_entry(const std::filesystem::path& path, SupplyClass supply_cla
     if (!entry.is_battery) {
         return entry;
     }
-    entry.display_name = make_valid_utf8(read_text(map, path, "model_name"));
+    entry.display_name = make_valid_utf8(read_text(map, Attribute::ModelName));
     if (entry.display_name.empty()) {
         entry.display_name = entry.name;
     }
-    entry.manufacturer = make_valid_utf8(read_text(map, path, "manufacturer"));
-    const std::string& technology = read_text(map, path, "technology");
+    entry.manufacturer = make_valid_utf8(read_text(map, Attribute::Manufacturer));
+    const std::string_view technology = read_text(map, Attribute::Technology);
     if (technology != "Unknown") {
         entry.technology = make_valid_utf8(technology);
     }
@@ -75,7 +75,8 @@ void make_names_unique(std::vector<SupplyEntry>& supplies) {
 
 } // namespace
 
-ScanResult scan_supplies(const std::filesystem::path& root, BatterySnapshot& snapshot) {
+ScanResult scan_supplies(const std::filesystem::path& root, AttributeMap& map,
+                         BatterySnapshot& snapshot) {
     ScanResult result;
     std::error_code error;
     std::filesystem::directory_iterator listing(root, error);
@@ -101,8 +102,8 @@ ScanResult scan_supplies(const std::filesystem::path& root, BatterySnapshot& sna
             continue;
         }
         const std::filesystem::path& path = dir_entry.path();
-        AttributeMap map = read_attributes(path);
-        const std::string& type = read_text(map, path, "type");
+        read_attributes(map, path.native());
+        const std::string_view type = read_text(map, Attribute::Type);
         if (type.empty()) {
             snapshot.error_message = _(kSupplyUnreadableMessage);
             result.rescan_wanted = true;
@@ -113,7 +114,7 @@ ScanResult scan_supplies(const std::filesystem::path& root, BatterySnapshot& sna
             continue;
         }
         // A peripheral's own battery or supply (a wireless mouse) is not the system's.
-        if (read_text(map, path, "scope") == "Device") {
+        if (read_text(map, Attribute::Scope) == "Device") {
             continue;
         }
         result.supplies.push_back(make_entry(path, supply_class, map));

@@ -5,6 +5,7 @@
 
 #include <glib/gi18n-lib.h>
 
+#include "acquisition/attribute_map.h"
 #include "acquisition/battery_snapshot.h"
 #include "acquisition/supply_cache.h"
 
@@ -23,6 +24,7 @@ struct ScanResult {
 
 // Lists root once and keeps the system batteries and adapters, reading each battery's
 // identity strings (made valid UTF-8) now rather than on every pass. Problems go to the
-// snapshot's error_message. Throws std::filesystem::filesystem_error when the listing fails
-// after it was opened.
-ScanResult scan_supplies(const std::filesystem::path& root, BatterySnapshot& snapshot);
+// snapshot's error_message. Reads each supply's attributes through map. Throws
+// std::filesystem::filesystem_error when the listing fails after it was opened.
+ScanResult scan_supplies(const std::filesystem::path& root, AttributeMap& map,
+                         BatterySnapshot& snapshot);

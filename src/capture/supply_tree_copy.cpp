@@ -23,7 +23,7 @@ bool same_key(std::string_view key) {
 }
 
 // Keeps every line but the serial number's value. The key's case does not matter: the
-// program lower-cases keys, so any spelling of it is the serial number to the program.
+// program matches keys ignoring case, so any spelling of it would be the serial number.
 std::string without_serial(std::string_view text) {
     std::string kept;
     while (!text.empty()) {
@@ -51,20 +51,23 @@ std::string without_serial(std::string_view text) {
 bool read_as_the_program_does(const fs::path& file, std::string& bytes) {
     const std::string name = file.filename();
     const bool uevent = name == "uevent";
-    BoundedRead read = read_regular_file(file, uevent ? kMaxFileBytes : kMaxLineBytes + 1);
+    std::string buffer;
+    const BoundedRead read =
+        read_regular_file(file.c_str(), buffer, uevent ? kMaxFileBytes : kMaxLineBytes + 1);
     if (!read.opened) {
         return false;
     }
+    std::string_view text(buffer.data(), read.size);
     if (uevent) {
         if (read.truncated) {
-            const std::size_t last_lf = read.bytes.rfind('\n');
-            read.bytes.resize(last_lf == std::string::npos ? 0 : last_lf + 1);
+            const std::size_t last_lf = text.rfind('\n');
+            text = text.substr(0, last_lf == std::string_view::npos ? 0 : last_lf + 1);
         }
-        bytes = without_serial(read.bytes);
+        bytes = without_serial(text);
     } else if (name == "serial_number") {
         bytes = std::string(kSerialPlaceholder) + "\n";
     } else {
-        bytes = std::move(read.bytes);
+        bytes = text;
     }
     return true;
 }

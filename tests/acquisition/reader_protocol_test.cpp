@@ -1,6 +1,7 @@
 // Catches the reader thread's protocol faults, under ThreadSanitizer too: lost or extra
 // passes, a request kept while paused, a stale snapshot applied, two idles at once, a
-// failure published as no problem, and a stop that hangs or draws afterwards.
+// failure published as no problem, an unchanged snapshot published again, and a stop that
+// hangs or draws afterwards.
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -180,6 +181,19 @@ TEST_F(ReaderProtocol, EachPassPublishesItsResultOrFailureAndOnlyTheNewestIsAppl
     ASSERT_TRUE(until([&] { return state.apply_idle_source == 0; }));
     EXPECT_EQ(reading_ids(state.shown_snapshot), "NEW ");
     EXPECT_EQ(scripted([] {}), count + 2) << "no pass without a request";
+
+    // A pass that reads what was last published wakes nobody; a changed problem text does.
+    scripted([] { script.results = {returns("NEW"), [] {
+        BatterySnapshot snapshot = returns("NEW")();
+        snapshot.error_message = "Changed.";
+        return snapshot;
+    }}; });
+    request_reading(&state);
+    ASSERT_TRUE(until([&] { return scripted([] {}) == count + 3 && !state.read_in_progress; }, false));
+    EXPECT_EQ(state.apply_idle_source, 0U) << "an unchanged snapshot is not published";
+    request_reading(&state);
+    ASSERT_TRUE(applied_after(count + 4));
+    EXPECT_EQ(state.shown_snapshot.error_message, "Changed.");
 }
 
 TEST_F(ReaderProtocol, StopsWaitingRunningOrScheduledWithoutAnotherPassOrDrawing) {
