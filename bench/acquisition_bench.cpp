@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The live reading pass against its floor, a plain loop making the same system calls and
 // look-ups (bench/floor_loop.h), cached and with a rescan, on trees of 3, 10 and 100
 // supplies. Compare the per-supply times of the two in the same run; their instruction

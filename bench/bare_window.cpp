@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // bare_window.cpp: the baseline for the program's running cost: the same window with the
 // same widgets and a 2-second timer that does nothing, without the reader thread. Given a
 // power-supply root, it is the threaded stand-in of the program instead: one more thread

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // first_snapshot_probe.cpp: preloaded into the program by scripts/measure_process.sh to
 // time start-up from outside the program's own code. It notes the wall-clock time of the
 // window's first gtk_widget_show_all and of the first label set to the text in

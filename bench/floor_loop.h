@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // floor_loop.h: the least a reading pass can do, as a plain loop with fixed buffers and no
 // allocation: the system calls and look-ups of a live pass and of a rescan, and nothing
 // else. The baseline that bench/acquisition_bench.cpp and bench/instruction_count.cpp

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // floor_tree.h: the power-supply tree the pass and its floor are measured on, shaped like a
 // real machine's: one adapter, then batteries, half reporting energy and half charge.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // instruction_count.cpp: the work whose instructions scripts/instruction_counts.sh counts
 // under callgrind, one kind of pass per run, on a tree laid out for the run:
 //   instruction_count cached|floor|rescan|floor-rescan SUPPLIES PASSES

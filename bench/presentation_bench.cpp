@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // presentation_bench.cpp: the cost of turning a snapshot into texts and of a steady
 // rendering, each beside a baseline measured in the same run. The rendering benchmarks need
 // a display: run under tests/support/with-xvfb.sh (they are skipped without one).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // attribute_map_fuzz.cpp: a supply directory whose uevent holds the fuzzer's bytes is read
 // into a map and then into a battery reading; every figure must obey its own invariants.
 #include <cmath>

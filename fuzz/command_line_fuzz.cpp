@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // command_line_fuzz.cpp: option parsing never crashes and always ends in one of its three
 // outcomes, whatever the arguments.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // fuzz_directory.h: one private directory per fuzzing process, emptied between inputs.
 #pragma once
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // live_pass_fuzz.cpp: a whole power-supply tree is built from the fuzzer's bytes (supplies
 // as links, directories, plain files, FIFOs, dangling or looping links, with uevent and
 // attribute files of any content) and read by three live passes; nothing may crash, block

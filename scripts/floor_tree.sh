@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # floor_tree.sh, sourced by the measuring scripts: lay_floor_tree DIR SUPPLIES lays out
 # DIR/power_supply as bench/floor_tree.cpp does: an adapter AC and SUPPLIES - 1 batteries
 # BAT0, BAT1..., half reporting energy and half charge, each one's uevent lacking four

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian/Ubuntu packages that are missing, and nothing else:
 #   install-deps.sh run    what building and running the program needs
 #   install-deps.sh test   that, plus what the tests and the benchmarks need, and the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Instructions per supply of the live pass against its floor (bench/floor_loop.h: a plain
 # loop making the same system calls and look-ups), cached and with a rescan, at 3, 10 and
 # 100 supplies, counted by callgrind in one run. Instruction counts, unlike times, hold

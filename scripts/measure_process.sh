@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The running program's cost against its threaded stand-in (bench/bare_window.cpp given the
 # tree: the same window and widgets, and one thread that reads the same files with the floor
 # loop every 2 seconds), both run at once on one private Xvfb display so they share the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Every figure of docs/performance.md, measured in one run on this machine:
 #   1. instructions per supply of the live pass, cached and with a rescan, against its floor
 #      (a plain loop making the same system calls and look-ups), at 3, 10 and 100 supplies,

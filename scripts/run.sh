@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds, and starts the program on this machine's batteries.
 # Extra arguments go to the program: scripts/run.sh --compact
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes the README's screenshots from the demo scenarios, under a private Xvfb with openbox:
 # docs/screenshots/expanded.png, compact.png and multiple.png, and both pages in each
 # translation, expanded-LL.png and compact-LL.png.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Soak test: runs Tavrino for a long time (default 600 s) under Xvfb on a power-supply tree
 # that a companion loop keeps changing (batteries appearing and vanishing, attribute files
 # turning into garbage, FIFOs or directories, the whole root removed and restored), then

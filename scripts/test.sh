@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds with warnings as errors, and runs every test: the core
 # tests without a display, the widget and whole-program tests under private Xvfb displays.
 # The suite runs three times: under AddressSanitizer with UndefinedBehaviorSanitizer

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Wake-ups of the running program against its threaded stand-in (bench/bare_window.cpp given
 # a tree: the same window, and one thread that reads the same files with the floor loop on a
 # 2-second timer of its own), both at once on one private display with a window manager, on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Catches wrong readings, classification, unit conversion, figures, notes and texts: every
 // case folder's tree goes through one live pass, and its rendering must match expected.txt.
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a temporary DESTDIR and checks the tree, its metadata, and that the
 # installed capture tool writes an archive and says how to replay it.
 # usage: install_tree_test.sh BUILD_DIR

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // attribute_map.h: the attributes of one power supply, read once per pass.
 #pragma once
 #include <array>

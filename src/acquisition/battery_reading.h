@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // battery_reading.h: one battery's attributes turned into a reading in display units.
 #pragma once
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // battery_snapshot.h: the result of one reading pass, handed from the reader to the window.
 #pragma once
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // bounded_file.h: reads a small regular file without blocking and without reading forever.
 #pragma once
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "acquisition/demo_scenarios.h"
 
 #include <glib/gi18n-lib.h>

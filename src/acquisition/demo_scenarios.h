@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // demo_scenarios.h: fixed sample data for --demo=, without touching the hardware.
 #pragma once
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // optional_number.h: a figure that a battery may or may not report.
 #pragma once
 

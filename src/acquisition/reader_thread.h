@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // reader_thread.h: the "tavrino-read" thread, reading requests, pausing and publication.
 #pragma once
 #include <gtk/gtk.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // supply_cache.h: the reader's list of power supplies and the live reading pass.
 #pragma once
 #include <atomic>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // supply_class.h: which power supplies the program reads, by their kernel type.
 #pragma once
 #include <string_view>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // supply_scan.h: discovery of the power supplies under the power-supply root.
 #pragma once
 #include <filesystem>

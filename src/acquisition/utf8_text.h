@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // utf8_text.h: text from firmware made fit for display.
 #pragma once
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // app_state.h: the one application record shared by the UI thread and the reader thread.
 #pragma once
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // command_line.h: option parsing as a pure function; main() prints and exits.
 #pragma once
 #include <span>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lifecycle.h: start-up, the run loop and shutdown of the program.
 #pragma once
 #include <gtk/gtk.h>

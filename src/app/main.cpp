@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // main.cpp: the entry point of the tavrino executable.
 #include "app/lifecycle.h"
 #include "app/translations.h"

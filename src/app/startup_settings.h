@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // startup_settings.h: what the command line asked for, used once during start-up.
 #pragma once
 #include <cstdint>

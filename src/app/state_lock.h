@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // state_lock.h: taking and releasing AppState's lock in a way ThreadSanitizer can follow.
 #pragma once
 #include <glib.h>

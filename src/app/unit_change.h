@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // unit_change.h: the unit chooser's handler, which re-renders and saves the unit file.
 #pragma once
 #include <glib/gi18n-lib.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // unit_preference.h: the one-byte unit file under the user's configuration directory.
 #pragma once
 #include <optional>

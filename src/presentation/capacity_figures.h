@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // capacity_figures.h: capacities in the chosen unit, percentages and the charge bar.
 #pragma once
 #include "acquisition/battery_snapshot.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // capacity_unit.h: the unit that capacities and rates are shown in.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // figure_format.h: the one way every figure of the window is written.
 #pragma once
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // keep_above.h: the always-on-top state and the two pin toggles that show it.
 #pragma once
 #include <gtk/gtk.h>

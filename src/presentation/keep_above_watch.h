@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // keep_above_watch.h: follows keep-above changes that the X11 window manager makes itself.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "presentation/label_font_size.h"
 
 int expanded_rate_font_px(std::size_t bytes) {

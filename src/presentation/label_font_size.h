@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // label_font_size.h: font sizes of the figures that must fit their label, by text length.
 #pragma once
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // live_rate.h: the present charge or drain rate of a battery, in the unit shown.
 #pragma once
 #include "acquisition/battery_snapshot.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // main_window.h: the program's one window, its two pages and its style sheet.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // note_list.h: the explanatory notes under the figures, as one line of sentences.
 #pragma once
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // reading_view.h: every text of one rendering, computed before any widget is touched.
 #pragma once
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // render_snapshot.h: rewrites the visible page's widgets from the AppState.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // shortcuts.h: the window's keyboard shortcuts, Ctrl+M and Ctrl+T.
 #pragma once
 #include <gtk/gtk.h>

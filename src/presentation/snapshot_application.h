@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // snapshot_application.h: applying a published snapshot, and the battery selector.
 #pragma once
 #include <gtk/gtk.h>

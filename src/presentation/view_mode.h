@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // view_mode.h: switching between the expanded page and the compact strip.
 #pragma once
 #include <gtk/gtk.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // widget_updates.h: compare-before-set updates, so a steady battery changes no widget.
 #pragma once
 #include <gtk/gtk.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Catches a supply cache that goes stale or rescans too often, a battery that is lost or
 // kept after it changed, ids that collide after cleaning, and a pass that opens more files
 // than each supply's uevent: what a single pass over a case folder cannot show.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Catches the reader thread's protocol faults, under ThreadSanitizer too: lost or extra
 // passes, a request kept while paused, a stale snapshot applied, two idles at once, a
 // failure published as no problem, an unchanged snapshot published again, and a stop that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Catches options that are misread, accepted when malformed, or rejected when valid; the
 // wrong stream, text or exit status; and arguments looked at after --version, --help or an
 // error has decided.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // location_env.h: where the unit file is, for the rest of the test process.
 #pragma once
 #include <cstdlib>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Catches wrong statuses or texts, untranslated ones under a German locale, unasked unit-file writes, stale or unconverted figures, a lost unit, a loose strip or lost size, pins blind to the window manager, reading while iconified or not after a map, a close that does not wait for its pass.
 """The built program from outside: its streams, its window through the window manager, its
 labels through the accessibility tree, its reader thread through /proc.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Catches a unit file found in the wrong place, misread, written when nothing changed or
 // with the wrong mode or bytes, a temporary file left behind, and a planted link, FIFO or
 // stale file at a predictable temporary name being followed, blocked on or reused.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Catches a strip that locks at the wrong size or never, a lost expanded size after quick
 // switches, shortcuts that fire on the wrong keys or modifiers, and pins that pretend to
 // work on Wayland, where the desktop keeps windows on top.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // widget_probes.h: what the display tests read back from real widgets, and the shown window.
 #pragma once
 #include <functional>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Catches what the real window gets wrong: placeholders and style before the first reading,
 // a failed unit save it does not tell, and for every case folder texts, font sizes,
 // tooltips, accessible names and selector items, a render that touches the hidden page, a

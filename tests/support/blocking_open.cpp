@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // blocking_open.cpp: a test-only LD_PRELOAD module, never linked into the program, that holds
 // the reader inside a pass. The first open() of the path $TAVRINO_TEST_HOLD creates the file
 // $TAVRINO_TEST_HOLD.held, waits until the test creates $TAVRINO_TEST_HOLD.release, then

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // case_folder.h: the folders under tests/cases, each a machine's power-supply tree (or a
 // demo scenario) with its expected rendering as text, and the one text format of both.
 #pragma once

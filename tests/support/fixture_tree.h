@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // fixture_tree.h: power-supply trees in a fresh temporary directory, laid out the way the
 // kernel lays them out.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // gtk_test_main.cpp: main() for tests that need real widgets on a (virtual) display.
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>

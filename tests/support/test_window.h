@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // test_window.h: a real main window for one test, built as start-up builds it (without the
 // reader thread) and destroyed outside gtk_main.
 #pragma once

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command on a private display: with-display.sh [--wm | --wayland] CMD...
 # By default a private Xvfb (picked by Xvfb itself, so parallel tests never collide); with
 # --wm openbox manages its windows too; with --wayland a private headless weston and no X
