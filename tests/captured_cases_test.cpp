@@ -2,7 +2,7 @@
 // Catches a capture that renders otherwise than its tree, keeps a serial number, or grows.
 #include <gtest/gtest.h>
 
-#include <sstream>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -22,20 +22,15 @@ namespace {
 // uevent line whose key is the serial number's in any case, and the file's first line.
 std::vector<std::string> serial_numbers_in(const fs::path& supply) {
     std::vector<std::string> found;
-    std::string bytes;
-    BoundedRead read = read_regular_file((supply / "uevent").c_str(), bytes);
-    std::istringstream lines(bytes.substr(0, read.size));
-    for (std::string line; std::getline(lines, line);) {
-        const std::string key = line.substr(0, line.find('='));
-        if (key.size() < line.size() &&
-            g_ascii_strcasecmp(key.c_str(), "POWER_SUPPLY_SERIAL_NUMBER") == 0) {
-            found.emplace_back(trim_value(std::string_view(line).substr(key.size() + 1)));
+    std::ifstream uevent(supply / "uevent");
+    for (std::string line; std::getline(uevent, line);) {
+        if (g_ascii_strncasecmp(line.c_str(), "POWER_SUPPLY_SERIAL_NUMBER=", 27) == 0) {
+            found.emplace_back(trim_value(std::string_view(line).substr(27)));
         }
     }
-    read = read_regular_file((supply / "serial_number").c_str(), bytes, kMaxLineBytes + 1);
-    if (read.opened) {
-        const std::string_view text(bytes.data(), read.size);
-        found.emplace_back(trim_value(text.substr(0, text.find('\n'))));
+    std::ifstream file(supply / "serial_number");
+    if (std::string line; std::getline(file, line)) {
+        found.emplace_back(trim_value(line));
     }
     return found;
 }

@@ -10,23 +10,32 @@
 #include <array>
 #include <cstdio>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/location_env.h"
 #include "support/fixture_tree.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// Sets the three variables that locate the unit file; nullptr unsets one.
+void locate_unit_file(const char* own, const char* xdg = nullptr, const char* home = nullptr) {
+    for (const auto& [name, value] : {std::pair{"TAVRINO_CONFIG_HOME", own}, {"XDG_CONFIG_HOME", xdg},
+                                      {"HOME", home}}) {
+        value != nullptr ? setenv(name, value, 1) : unsetenv(name);
+    }
+}
 
 // Every entry under dir but power_supply, sorted: "name=bytes mode" for files and
 // "name/ mode" for folders, modes in octal.

@@ -2,7 +2,6 @@
 // widget_probes.h: what the display tests read back from real widgets, and the shown window.
 #pragma once
 #include <functional>
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>

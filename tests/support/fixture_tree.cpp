@@ -7,6 +7,8 @@
 #include <string>
 #include <system_error>
 
+#include <glib.h>
+
 FixtureTree::FixtureTree() {
     std::string pattern = (std::filesystem::temp_directory_path() / "tavrino-test-XXXXXX");
     if (mkdtemp(pattern.data()) == nullptr) {
@@ -29,12 +31,7 @@ std::filesystem::path FixtureTree::add_supply(const std::string& name,
     std::filesystem::create_directories(device);
     std::string lines;
     for (const auto& [attribute, value] : uevent) {
-        std::string key = attribute;
-        for (char& c : key) {
-            if (c >= 'a' && c <= 'z') {
-                c = static_cast<char>(c - 'a' + 'A');
-            }
-        }
+        g_autofree gchar* key = g_ascii_strup(attribute.c_str(), -1);
         lines.append("POWER_SUPPLY_").append(key).append("=").append(value).append("\n");
     }
     write_fixture_file(device / "uevent", lines);

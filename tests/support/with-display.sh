@@ -6,7 +6,7 @@
 # display in reach (exit 77, skipped, when weston is not installed).
 set -euo pipefail
 mode=${1:-}
-[[ $mode == --wm || $mode == --wayland ]] && shift
+[[ -z $mode || $mode == --wm || $mode == --wayland ]] && shift  # "" from CMake: plain
 work=$(mktemp -d)  # 0700 already, as Wayland wants its runtime directory
 trap 'kill $(jobs -p) 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 # No accessibility bus unless a test starts one: ATK objects work without it.
