@@ -1,5 +1,6 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Catches wrong statuses or texts, untranslated ones under a German locale, unasked unit-file writes, stale or unconverted figures, a lost unit, a loose strip or lost size, pins blind to the window manager, reading while iconified or not after a map, a close that does not wait for its pass.
+# Catches wrong statuses or texts, untranslated ones under a German locale, unasked unit-file writes, stale or unconverted figures, a lost unit, a loose strip or lost size, pins blind to the window manager, reading while iconified or not after a map, a close that does not wait for its pass, a theme
+# option that overrides the desktop's preference when it is absent or unknown.
 """The built program from outside: its streams, its window through the window manager, its
 labels through the accessibility tree, its reader thread through /proc.
 
@@ -18,11 +19,13 @@ from pathlib import Path
 import gi
 
 gi.require_version("Atspi", "2.0")
-from gi.repository import Atspi, GLib  # noqa: E402
+gi.require_version("Gdk", "3.0")
+from gi.repository import Atspi, Gdk, GLib  # noqa: E402
 
 PROGRAM = os.path.abspath(sys.argv.pop(1))
 BLOCKING_OPEN = os.path.abspath(sys.argv.pop(1))  # tests/support/blocking_open.cpp
 WITH_DISPLAY = Path(__file__).resolve().parent.parent / "support" / "with-display.sh"
+LIGHT, DARK = "f6f5f4", "353535"  # the window background of the default theme's variants
 BATTERY = {"type": "Battery", "status": "Discharging", "voltage_now": "12000000",
            "energy_now": "30000000", "energy_full": "50000000",
            "energy_full_design": "60000000", "power_now": "7500000"}
@@ -53,10 +56,11 @@ class Program:
     """One run of the program with its window."""
 
     def __init__(self, config, *arguments, **env):
+        # NO_AT_BRIDGE: the labels are read through the bridge; LANGUAGE would outrank LC_ALL,
+        # even C.UTF-8. An env value of None unsets the variable.
         env = {**os.environ, "LC_ALL": "C.UTF-8", "G_DEBUG": "fatal-criticals",
-               "TAVRINO_CONFIG_HOME": config, **env}
-        env.pop("NO_AT_BRIDGE", None)  # the labels are read through the bridge
-        env.pop("LANGUAGE", None)  # it would outrank LC_ALL, even C.UTF-8
+               "TAVRINO_CONFIG_HOME": config, "NO_AT_BRIDGE": None, "LANGUAGE": None, **env}
+        env = {key: value for key, value in env.items() if value is not None}
         self.process = subprocess.Popen([PROGRAM, *arguments], env=env, text=True,
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         search = ["xdotool", "search", "--onlyvisible", "--pid", str(self.process.pid)]
@@ -89,6 +93,14 @@ class Program:
     def size(self):
         geometry = x("xdotool", "getwindowgeometry", self.win)
         return tuple(map(int, re.search(r"Geometry: (\d+)x(\d+)", geometry).groups()))
+
+    def background(self):
+        """The colour of a pixel of the window's background, once it is drawn."""
+        position = x("xdotool", "getwindowgeometry", self.win)
+        left, top = map(int, re.search(r"Position: (\d+),(\d+)", position).groups())
+        pixel = Gdk.pixbuf_get_from_window(Gdk.get_default_root_window(), left + 3, top + 3, 1, 1)
+        colour = pixel.get_pixels()[:3].hex() if pixel else ""
+        return colour if colour in (LIGHT, DARK) else None
 
     def locked(self):  # minimum size = maximum size: the window manager cannot resize it
         sizes = re.findall(r"(?:minimum|maximum) size: (\d+ by \d+)",
@@ -237,6 +249,21 @@ class WholeProgram(unittest.TestCase):
                      "24,00 W"):
             wait_for(text, lambda: program.find(text))
         self.assertEqual(program.close(), (0, ""))
+
+    def test_theme_option_and_the_desktops_preference(self):
+        # The desktop prefers dark, as GTK reads it where no settings daemon runs.
+        desktop = self.config / "xdg"
+        (desktop / "gtk-3.0").mkdir(parents=True)
+        (desktop / "gtk-3.0" / "settings.ini").write_text(
+            "[Settings]\ngtk-application-prefer-dark-theme=1\n")
+        for arguments, home, expected in (([], desktop, DARK), (["--theme=Dark"], desktop, DARK),
+                                          (["--theme=light"], desktop, LIGHT),
+                                          (["--theme=dark"], self.config, DARK)):
+            program = self.start("--demo=charging", *arguments, XDG_CONFIG_HOME=str(home),
+                                 GTK_THEME=None)
+            self.assertEqual(wait_for("the window drawn", program.background), expected,
+                             arguments)
+            self.assertEqual(program.close(), (0, ""))
 
     def test_closing_during_a_pass_waits_for_it(self):
         # An address-sanitized program otherwise wants its runtime loaded first.
