@@ -150,13 +150,8 @@ void read_attributes(AttributeMap& map, std::string_view supply_dir) {
     map.path += '/';
     map.dir_length = map.path.size();
     map.path += "uevent";
-    const BoundedRead file = read_regular_file(map.path.c_str(), map.uevent);
-    std::string_view rest(map.uevent.data(), file.size);
-    if (file.truncated) {
-        // The line cut by the read limit is incomplete: its value would be wrong.
-        const std::size_t last_lf = rest.rfind('\n');
-        rest = last_lf == std::string_view::npos ? std::string_view{} : rest.substr(0, last_lf);
-    }
+    std::string_view rest =
+        whole_lines(map.uevent, read_regular_file(map.path.c_str(), map.uevent));
     while (!rest.empty()) {
         const std::size_t lf = rest.find('\n');
         if (lf == std::string_view::npos) {

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 // Well above a sysfs page (4 KiB): a file that never ends, such as a link to a huge file,
 // costs at most this much.
@@ -23,3 +24,15 @@ struct BoundedRead {
 // std::filesystem::path per file costs more than the read itself.
 BoundedRead read_regular_file(const char* path, std::string& buffer,
                               std::size_t limit = kMaxFileBytes);
+
+// The bytes a read put into buffer, up to and including their last LF when the limit cut the
+// file: the cut line is incomplete, and its value would be wrong. Inline: every pass calls it
+// for every supply.
+inline std::string_view whole_lines(const std::string& buffer, const BoundedRead& read) {
+    const std::string_view bytes(buffer.data(), read.size);
+    if (!read.truncated) {
+        return bytes;
+    }
+    const std::size_t last_lf = bytes.rfind('\n');
+    return last_lf == std::string_view::npos ? std::string_view{} : bytes.substr(0, last_lf + 1);
+}

@@ -57,17 +57,12 @@ bool read_as_the_program_does(const fs::path& file, std::string& bytes) {
     if (!read.opened) {
         return false;
     }
-    std::string_view text(buffer.data(), read.size);
     if (uevent) {
-        if (read.truncated) {
-            const std::size_t last_lf = text.rfind('\n');
-            text = text.substr(0, last_lf == std::string_view::npos ? 0 : last_lf + 1);
-        }
-        bytes = without_serial(text);
+        bytes = without_serial(whole_lines(buffer, read));
     } else if (name == "serial_number") {
         bytes = std::string(kSerialPlaceholder) + "\n";
     } else {
-        bytes = text;
+        bytes.assign(buffer.data(), read.size);
     }
     return true;
 }

@@ -30,10 +30,14 @@ std::string format_figure(OptionalNumber number, int decimals, const char* suffi
     return buffer.data();
 }
 
+std::string filled(const char* format, const std::string& value) {
+    g_autofree gchar* text = g_strdup_printf(format, value.c_str());
+    return text;
+}
+
 std::string format_percent(OptionalNumber number) {
     // TRANSLATORS: a percentage; %s is a whole number, or a dash when it is unknown, and %%
     // is the percent sign. Put the space your language writes before the sign, if any
     // (a no-break space, so the two never part).
-    g_autofree gchar* text = g_strdup_printf(_("%s%%"), format_figure(number, 0, "").c_str());
-    return text;
+    return filled(_("%s%%"), format_figure(number, 0, ""));
 }

@@ -14,6 +14,9 @@ OptionalNumber normalized(OptionalNumber number);
 // magnitude. Uses the C library's formatting, so the decimal point follows LC_NUMERIC.
 std::string format_figure(OptionalNumber number, int decimals, const char* suffix);
 
+// The format (a translated text) with its one %s filled in by value.
+std::string filled(const char* format, const std::string& value);
+
 // A whole-number percentage as the user's language writes one: "64%", or with a space
 // before the sign ("64 %"). An absent or non-finite number is the em dash in its place.
 std::string format_percent(OptionalNumber number);

@@ -58,9 +58,8 @@ std::string or_dash(const std::string& text) { return text.empty() ? "—" : pri
 
 // A line break, then the format with its one %s filled in.
 void append_line(std::string& text, const char* format, const std::string& value) {
-    g_autofree gchar* line = g_strdup_printf(format, value.c_str());
     text += '\n';
-    text += line;
+    text += filled(format, value);
 }
 
 std::string details_text(const BatteryReading* reading, const std::string& title,

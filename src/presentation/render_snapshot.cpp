@@ -7,6 +7,7 @@
 
 #include "app/app_state.h"
 #include "presentation/capacity_figures.h"
+#include "presentation/figure_format.h"
 #include "presentation/label_font_size.h"
 #include "presentation/reading_view.h"
 #include "presentation/widget_updates.h"
@@ -15,12 +16,6 @@ namespace {
 
 void set_text(GtkWidget* label, const std::string& text) {
     set_label_text(GTK_LABEL(label), text.c_str());
-}
-
-// The format with its one %s filled in.
-std::string filled(const char* format, const std::string& value) {
-    g_autofree gchar* text = g_strdup_printf(format, value.c_str());
-    return text;
 }
 
 void render_expanded(AppState& state, const ReadingView& view) {
