@@ -37,17 +37,9 @@ std::size_t read_some(int fd, char* bytes, std::size_t room) {
     }
 }
 
-} // namespace
-
-BoundedRead read_regular_file(const char* path, std::string& buffer, std::size_t limit) {
+// Inline in both callers: the reading pass calls it for every supply.
+inline BoundedRead read_from(int fd, std::string& buffer, std::size_t limit) {
     BoundedRead result;
-    // O_NONBLOCK: opening a FIFO with no writer would otherwise wait forever. O_NOCTTY: a
-    // terminal named like an attribute must not become our controlling terminal.
-    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        return result;
-    }
-    const FdCloser closer{fd};
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         return result;
@@ -79,4 +71,21 @@ BoundedRead read_regular_file(const char* path, std::string& buffer, std::size_t
     } while (more < 0 && errno == EINTR);
     result.truncated = more > 0;
     return result;
+}
+
+} // namespace
+
+BoundedRead read_regular_file(const char* path, std::string& buffer, std::size_t limit) {
+    // O_NONBLOCK: opening a FIFO with no writer would otherwise wait forever. O_NOCTTY: a
+    // terminal named like an attribute must not become our controlling terminal.
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        return {};
+    }
+    const FdCloser closer{fd};
+    return read_from(fd, buffer, limit);
+}
+
+BoundedRead read_open_file(int fd, std::string& buffer, std::size_t limit) {
+    return read_from(fd, buffer, limit);
 }

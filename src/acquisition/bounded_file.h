@@ -25,6 +25,10 @@ struct BoundedRead {
 BoundedRead read_regular_file(const char* path, std::string& buffer,
                               std::size_t limit = kMaxFileBytes);
 
+// The same read from a descriptor the caller opened (with O_NONBLOCK, so that a FIFO
+// cannot block) and closes.
+BoundedRead read_open_file(int fd, std::string& buffer, std::size_t limit);
+
 // The bytes a read put into buffer, up to and including their last LF when the limit cut the
 // file: the cut line is incomplete, and its value would be wrong. Inline: every pass calls it
 // for every supply.
