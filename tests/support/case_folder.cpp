@@ -42,6 +42,40 @@ std::string without_window_lines(const std::string& text) {
     return kept;
 }
 
+// In `folder`, links L1, L2... whose texts are given in the order in which the folder lists
+// them, "{k}" standing for the name listed k-th: a reader that follows the listing meets
+// them in this order, whatever order names have on this file system.
+void make_ordered_links(const fs::path& folder, const std::vector<std::string>& texts) {
+    const auto listing = [&] {
+        std::vector<std::string> names;
+        for (const fs::path& entry : fs::directory_iterator(folder)) {
+            names.push_back(entry.filename());
+        }
+        return names;
+    };
+    fs::create_directories(folder);
+    for (std::size_t i = 1; i <= texts.size(); ++i) {
+        fs::create_symlink("x", folder / ("L" + std::to_string(i)));
+    }
+    const std::vector<std::string> order = listing();
+    ASSERT_EQ(order.size(), texts.size()) << folder << " must hold only these links";
+    for (std::size_t i = 1; i <= texts.size(); ++i) {
+        fs::remove(folder / ("L" + std::to_string(i)));
+    }
+    for (std::size_t i = 1; i <= texts.size(); ++i) {  // the same names in the same order
+        const std::string name = "L" + std::to_string(i);
+        std::string text = texts[std::find(order.begin(), order.end(), name) - order.begin()];
+        for (std::size_t k = 1; k <= order.size(); ++k) {
+            const std::string mark = "{" + std::to_string(k) + "}";
+            for (std::size_t at; (at = text.find(mark)) != std::string::npos;) {
+                text.replace(at, mark.size(), order[k - 1]);
+            }
+        }
+        fs::create_symlink(text, folder / name);
+    }
+    ASSERT_EQ(listing(), order) << folder << ": the listing order changed";
+}
+
 } // namespace
 
 std::vector<fs::path> case_folders() {
@@ -53,32 +87,74 @@ std::vector<fs::path> case_folders() {
 PreparedCase::PreparedCase(const fs::path& folder) : root(tree.root) {
     fs::remove(tree.root);
     for (const fs::path& entry : fs::directory_iterator(folder)) {
-        if (entry.filename() != "expected.txt" && entry.filename() != "setup") {
+        if (entry.filename() != "expected.txt" && entry.filename() != "setup" &&
+            entry.filename() != "checks") {
             fs::copy(entry, tree.base / entry.filename(),
                      fs::copy_options::recursive | fs::copy_options::copy_symlinks);
         }
     }
     std::istringstream setup(read_file(folder / "setup"));
-    for (std::string command, path; setup >> command >> path;) {
-        const fs::path at = tree.base / path;
-        std::uintmax_t bytes = 0;
-        if (command == "demo") {
-            demo_mode = true;
-            demo_scenario = path;
-        } else if (command == "root") {
-            root = at;
-        } else if (command == "fifo") {
-            fs::remove(at);
-            EXPECT_EQ(mkfifo(at.c_str(), 0600), 0) << at;
-        } else if (command == "sparse" && setup >> bytes) {
-            fs::resize_file(at, bytes);
-        } else if (command == "pad" && setup >> bytes) {
-            write_fixture_file(at, std::string(bytes - 1, 'x') + "\n" + read_file(at));
-        } else if (command == "mkdir") {
-            fs::create_directories(at);
-        } else {
-            ADD_FAILURE() << folder << ": bad setup line: " << command << " " << path;
+    for (std::string line; std::getline(setup, line);) {
+        std::istringstream words(line);
+        std::string command;
+        int count = 1;
+        if (words >> command && command == "repeat" && words >> count >> command) {
+            std::getline(words, line);
+            for (int n = 1; n <= count; ++n) {  // {n} counts up from 1
+                std::string each = line;
+                for (std::size_t at; (at = each.find("{n}")) != std::string::npos;) {
+                    each.replace(at, 3, std::to_string(n));
+                }
+                apply_setup(folder, command, each);
+            }
+        } else if (!command.empty()) {
+            std::getline(words, line);
+            apply_setup(folder, command, line);
         }
+    }
+}
+
+void PreparedCase::apply_setup(const fs::path& folder, const std::string& command,
+                               const std::string& arguments) {
+    std::istringstream words(arguments);
+    std::string path;
+    words >> path;
+    const fs::path at = tree.base / path;
+    std::uintmax_t bytes = 0;
+    std::vector<std::string> texts;
+    for (std::string text; words >> text;) {  // "@" stands for the case's absolute path
+        texts.push_back(text.starts_with("@") ? tree.base.string() + text.substr(1) : text);
+    }
+    const bool with_bytes = texts.size() == 1 && std::istringstream(texts[0]) >> bytes;
+    if (command != "demo" && command != "root") {
+        fs::create_directories(at.parent_path());
+    }
+    if (command == "demo") {
+        demo_mode = true;
+        demo_scenario = path;
+    } else if (command == "root") {
+        root = at;
+    } else if (command == "fifo") {
+        fs::remove(at);
+        EXPECT_EQ(mkfifo(at.c_str(), 0600), 0) << at;
+    } else if (command == "sparse" && with_bytes) {
+        fs::resize_file(at, bytes);
+    } else if (command == "pad" && with_bytes) {
+        write_fixture_file(at, std::string(bytes - 1, 'x') + "\n" + read_file(at));
+    } else if (command == "file" && with_bytes) {  // lines of counting text
+        std::string text;
+        for (std::size_t n = 0; text.size() < bytes; ++n) {
+            text += std::to_string(n * 7919 % 104729) + "\n";
+        }
+        write_fixture_file(at, text.substr(text.size() - bytes));
+    } else if (command == "mkdir") {
+        fs::create_directories(at);
+    } else if (command == "link" && texts.size() == 1) {
+        fs::create_symlink(texts[0], at);
+    } else if (command == "ordered-links") {
+        make_ordered_links(at, texts);
+    } else {
+        ADD_FAILURE() << folder << ": bad setup line: " << command << arguments;
     }
 }
 

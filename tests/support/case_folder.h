@@ -23,6 +23,13 @@ std::vector<std::filesystem::path> case_folders();
 //   sparse PATH BYTES    the file at PATH grown to BYTES, a hole of zeros
 //   pad PATH BYTES       a first line of BYTES bytes (LF included) put before the file's
 //   mkdir PATH
+//   file PATH BYTES      a file of BYTES bytes of text lines
+//   link PATH TEXT       a symbolic link; "@" at the start of TEXT is the case's absolute path
+//   ordered-links FOLDER TEXT...  links met in the given order by a reader of the listing;
+//                        "{k}" in a text names the k-th
+//   repeat N COMMAND ... the command N times, "{n}" in it counting from 1
+// Parent folders are made as needed. The case's files `checks`, `setup` and `expected.txt`
+// are not copied.
 struct PreparedCase {
     explicit PreparedCase(const std::filesystem::path& folder);
     // The demo scenario's snapshot, or one live pass over the tree with this cache.
@@ -32,6 +39,10 @@ struct PreparedCase {
     std::filesystem::path root;  // the reader's root inside tree.base
     bool demo_mode = false;
     std::string demo_scenario;
+
+  private:
+    void apply_setup(const std::filesystem::path& folder, const std::string& command,
+                     const std::string& arguments);
 };
 
 // One line "key: value"; a value's further lines follow as "  | line" ("  |" when empty).
