@@ -4,7 +4,7 @@
 #   install-deps.sh run    what building and running the program needs
 #   install-deps.sh test   that, plus what the tests and the benchmarks need, and the
 #                          German, French and Spanish UTF-8 locales the program is
-#                          tested and photographed in
+#                          tested and photographed in, and a German ISO-8859-1 one
 #   install-deps.sh fuzz   that, plus clang for the libFuzzer targets
 #   install-deps.sh package  that, plus debhelper, and GoogleTest unless DEB_BUILD_OPTIONS
 #                          holds nocheck: what scripts/package.sh needs
@@ -56,4 +56,9 @@ if [[ ${1:-run} == test ]]; then
             "${sudo_cmd[@]}" localedef -i "$locale" -f UTF-8 "$locale.UTF-8"
         fi
     done
+    # The translated window must stay readable where the locale's character set is not UTF-8.
+    if ! locale -a | grep -qx de_DE.iso88591; then
+        echo "Generating the de_DE.ISO-8859-1 locale"
+        "${sudo_cmd[@]}" localedef -i de_DE -f ISO-8859-1 de_DE.ISO-8859-1
+    fi
 fi

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // widget_probes.h: what the display tests read back from real widgets, and the shown window.
 #pragma once
+#include <cmath>
 #include <functional>
 #include <string>
 #include <utility>
@@ -25,18 +26,20 @@ inline std::string accessible_name_of(GtkWidget* widget) {
     return name != nullptr ? name : "(none)";
 }
 
-// The label's one attribute as an absolute size in px; -1 when it holds anything else.
-inline int only_absolute_size_px(GtkWidget* label) {
-    PangoAttrList* attrs = gtk_label_get_attributes(GTK_LABEL(label));
-    GSList* list = attrs != nullptr ? pango_attr_list_get_attributes(attrs) : nullptr;
-    int px = -1;
-    if (g_slist_length(list) == 1) {
-        const auto* attr = static_cast<PangoAttribute*>(list->data);
-        if (attr->klass->type == PANGO_ATTR_ABSOLUTE_SIZE) {
-            px = reinterpret_cast<const PangoAttrSize*>(attr)->size / PANGO_SCALE;
+// The size in px the label's text is laid out at, from its runs (style sheet and attributes
+// applied); -1 when the runs differ, 0 for an empty label.
+inline int drawn_font_px(GtkWidget* label) {
+    PangoLayoutIter* run = pango_layout_get_iter(gtk_label_get_layout(GTK_LABEL(label)));
+    int px = 0;
+    do {
+        if (const PangoLayoutRun* glyphs = pango_layout_iter_get_run_readonly(run); glyphs != nullptr) {
+            PangoFontDescription* font = pango_font_describe_with_absolute_size(glyphs->item->analysis.font);
+            const int size = static_cast<int>(std::lround(pango_font_description_get_size(font) / double{PANGO_SCALE}));
+            px = px == 0 || px == size ? size : -1;
+            pango_font_description_free(font);
         }
-    }
-    g_slist_free_full(list, reinterpret_cast<GDestroyNotify>(pango_attribute_destroy));
+    } while (pango_layout_iter_next_run(run));
+    pango_layout_iter_free(run);
     return px;
 }
 

@@ -231,12 +231,19 @@ std::string live_rendering(const fs::path& root) {
     return core_rendering(snapshot, cache.rescan_requested, false);
 }
 
-void expect_rendering(const fs::path& folder, const std::string& actual, bool window_lines) {
+void expect_file(const fs::path& path, const std::string& actual) {
     const char* update = std::getenv("TAVRINO_UPDATE_CASES");
-    if (window_lines && update != nullptr && std::string(update) == "1") {
-        std::ofstream(folder / "expected.txt", std::ios::binary) << actual;
+    if (update != nullptr && std::string(update) == "1") {
+        std::ofstream(path, std::ios::binary) << actual;
         return;
     }
-    const std::string expected = read_file(folder / "expected.txt");
-    EXPECT_EQ(actual, window_lines ? expected : without_window_lines(expected)) << folder;
+    EXPECT_EQ(actual, read_file(path)) << path;
+}
+
+void expect_rendering(const fs::path& folder, const std::string& actual, bool window_lines) {
+    if (window_lines) {
+        expect_file(folder / "expected.txt", actual);
+    } else {
+        EXPECT_EQ(actual, without_window_lines(read_file(folder / "expected.txt"))) << folder;
+    }
 }

@@ -61,6 +61,9 @@ std::string core_rendering(const BatterySnapshot& snapshot, bool rescan_requeste
 // One live pass over the tree at root, rendered by core_rendering.
 std::string live_rendering(const std::filesystem::path& root);
 
+// Expects actual to equal the file; TAVRINO_UPDATE_CASES=1 writes actual there instead.
+void expect_file(const std::filesystem::path& path, const std::string& actual);
+
 // Expects actual to equal the folder's expected.txt. With window_lines false, the lines
 // only the window shows (fonts, tooltips, accessible names, the selector) are left out of
 // the expected text first. TAVRINO_UPDATE_CASES=1 writes actual there instead (window_lines
