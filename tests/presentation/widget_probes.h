@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// widget_probes.h: what the display tests read back from real widgets, and the shown window.
+// widget_probes.h: what the display tests read back from real widgets, and the real window
+// they read.
 #pragma once
 #include <cmath>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,8 +13,9 @@
 #include <gtk/gtk.h>
 
 #include "app/app_state.h"
+#include "app/lifecycle.h"
+#include "presentation/main_window.h"
 #include "support/fixture_tree.h"
-#include "support/test_window.h"
 
 inline std::string text_of(GtkWidget* label) { return gtk_label_get_text(GTK_LABEL(label)); }
 
@@ -86,14 +89,37 @@ inline bool pump_until(const std::function<bool()>& done, int timeout_ms = 5000)
     return true;
 }
 
-// A fresh demo-mode window, built and mapped.
+// A fresh demo-mode window, built as start-up builds it (without the reader thread) and
+// mapped; destroyed outside gtk_main.
 struct ShownWindow : testing::Test {
-    TestWindow window;
-    AppState& state = window.state;
+    AppState state;
+    ShownWindow() {
+        init_app_state(state);
+        state.supply_cache = std::make_unique<SupplyCache>();  // resuming the reader asks it
+        state.demo_mode = true;
+        build_main_window(state);
+    }
     void SetUp() override {
         ASSERT_TRUE(pump_until([&] {
             GdkWindow* shown = gtk_widget_get_window(state.window);
             return shown != nullptr && (gdk_window_get_state(shown) & GDK_WINDOW_STATE_WITHDRAWN) == 0;
         }));
+    }
+    // Without the handler that would quit a main loop that is not running; then the
+    // callbacks still scheduled go, pending events run and the state is cleaned up.
+    ~ShownWindow() override {
+        g_signal_handlers_disconnect_by_func(state.window,
+                                             reinterpret_cast<gpointer>(on_window_destroy), &state);
+        state.window_destroyed = true;
+        gtk_widget_destroy(state.window);
+        for (guint* source : {&state.compact_resize_source, &state.tick_source, &state.apply_idle_source}) {
+            if (*source != 0) {
+                g_source_remove(*source);
+            }
+            *source = 0;
+        }
+        while (g_main_context_iteration(nullptr, FALSE)) {
+        }
+        clean_up_app_state(state);
     }
 };

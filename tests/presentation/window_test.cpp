@@ -6,10 +6,10 @@
 // the bar and what is hidden, a render that touches the hidden page, a steady battery that
 // still changes widgets, and a battery choice lost or kept wrongly. Each case's snapshot is
 // applied, and every battery, unit and page chosen, as a user does.
-#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <span>
+#include <tuple>
 
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
@@ -24,11 +24,20 @@
 
 namespace {
 
-// The items as the selector holds them, the active one starred.
-std::string selector_items(GtkWidget* combo) {
+// What a widget shows: a label's text, the selector's items (as it holds them, the active
+// one starred), the bar's fraction.
+std::string value_of(GtkWidget* w) {
+    if (GTK_IS_PROGRESS_BAR(w)) {
+        char fraction[16];
+        std::snprintf(fraction, sizeof fraction, "%.4f", gtk_progress_bar_get_fraction(GTK_PROGRESS_BAR(w)));
+        return fraction;
+    }
+    if (!GTK_IS_COMBO_BOX(w)) {
+        return text_of(w);
+    }
     std::string items;
-    GtkTreeModel* model = gtk_combo_box_get_model(GTK_COMBO_BOX(combo));
-    const int active = gtk_combo_box_get_active(GTK_COMBO_BOX(combo));
+    GtkTreeModel* model = gtk_combo_box_get_model(GTK_COMBO_BOX(w));
+    const int active = gtk_combo_box_get_active(GTK_COMBO_BOX(w));
     GtkTreeIter iter;
     int index = 0;
     for (gboolean more = gtk_tree_model_get_iter_first(model, &iter); more;
@@ -42,24 +51,23 @@ std::string selector_items(GtkWidget* combo) {
     return items;
 }
 
-// What is read from each widget of a page, in the order of the lines of expected.txt.
-enum Reads : unsigned { kText = 1, kFont = 2, kTooltip = 4, kName = 8, kItems = 16, kFraction = 32 };
+// Each page's widgets, in the order of the lines of expected.txt, and what is read from
+// each besides what it shows.
 struct Shown {
     const char* key;
     GtkWidget* AppState::*widget;
-    unsigned reads;
+    bool font = false, tooltip = false, name = false;
 };
-constexpr Shown kCompactPage[] = {{"rate", &AppState::compact_rate_label, kText | kFont | kTooltip | kName},
-                                  {"remaining", &AppState::compact_remaining_label, kText | kFont | kTooltip | kName}};
+constexpr Shown kCompactPage[] = {{"rate", &AppState::compact_rate_label, true, true, true},
+                                  {"remaining", &AppState::compact_remaining_label, true, true, true}};
 constexpr Shown kExpandedPage[] = {
-    {"caption", &AppState::heading_label, kText}, {"rate", &AppState::rate_label, kText | kFont | kTooltip},
-    {"status", &AppState::status_label, kText}, {"title", &AppState::battery_label, kText | kTooltip},
-    {"selector", &AppState::battery_combo, kItems | kTooltip}, {"percent", &AppState::percent_label, kText},
-    {"bar", &AppState::charge_bar, kFraction}, {"remaining", &AppState::remaining_value, kText},
-    {"full charge", &AppState::full_charge_value, kText},
-    {"design capacity", &AppState::design_capacity_value, kText}, {"health", &AppState::health_value, kText},
-    {"voltage", &AppState::voltage_value, kText}, {"notes", &AppState::notes_label, kText},
-    {"details", &AppState::details_label, kText}};
+    {"caption", &AppState::heading_label}, {"rate", &AppState::rate_label, true, true},
+    {"status", &AppState::status_label}, {"title", &AppState::battery_label, false, true},
+    {"selector", &AppState::battery_combo, false, true}, {"percent", &AppState::percent_label},
+    {"bar", &AppState::charge_bar}, {"remaining", &AppState::remaining_value},
+    {"full charge", &AppState::full_charge_value}, {"design capacity", &AppState::design_capacity_value},
+    {"health", &AppState::health_value}, {"voltage", &AppState::voltage_value},
+    {"notes", &AppState::notes_label}, {"details", &AppState::details_label}};
 
 std::span<const Shown> page_of(bool compact) {
     return compact ? std::span<const Shown>(kCompactPage) : std::span<const Shown>(kExpandedPage);
@@ -68,29 +76,18 @@ std::span<const Shown> page_of(bool compact) {
 // What the page shows; a widget that is not drawn reads "hidden".
 std::string page_text(const AppState& s, bool compact) {
     std::string text;
-    for (const auto& [name, field, reads] : page_of(compact)) {
+    for (const auto& [name, field, font, tooltip, accessible] : page_of(compact)) {
         GtkWidget* w = s.*field;
         const std::string key = name;
-        if (!gtk_widget_is_drawable(w)) {
-            add_line(text, key, "hidden");
-            continue;
-        }
-        const auto read = [&](unsigned what, const std::string& line,
-                              const std::function<std::string()>& value) {
-            if ((reads & what) != 0) {
-                add_line(text, line, value());
+        const bool drawn = gtk_widget_is_drawable(w);
+        add_line(text, key, drawn ? value_of(w) : "hidden");
+        for (const auto& [wanted, suffix, value] :
+             {std::tuple{drawn && font, " font", font ? std::to_string(drawn_font_px(w)) + " px" : ""},
+              {drawn && tooltip, " tooltip", tooltip_of(w)}, {drawn && accessible, " name", accessible_name_of(w)}}) {
+            if (wanted) {
+                add_line(text, key + suffix, value);
             }
-        };
-        read(kText, key, [&] { return text_of(w); });
-        read(kItems, key, [&] { return selector_items(w); });
-        read(kFraction, key, [&] {
-            char fraction[16];
-            std::snprintf(fraction, sizeof fraction, "%.4f", gtk_progress_bar_get_fraction(GTK_PROGRESS_BAR(w)));
-            return std::string(fraction);
-        });
-        read(kFont, key + " font", [&] { return std::to_string(drawn_font_px(w)) + " px"; });
-        read(kTooltip, key + " tooltip", [&] { return tooltip_of(w); });
-        read(kName, key + " name", [&] { return accessible_name_of(w); });
+        }
     }
     return text;
 }
@@ -108,18 +105,9 @@ void describe(std::string& out, GtkWidget* w, const std::string& indent, const s
     if (gtk_widget_get_has_tooltip(w)) {
         out += " tooltip \"" + tooltip_of(w) + "\"";
     }
-    GList* classes = gtk_style_context_list_classes(gtk_widget_get_style_context(w));
-    std::vector<std::string> looks;
-    for (GList* c = classes; c != nullptr; c = c->next) {
-        const std::string name = static_cast<const char*>(c->data);
-        if (name == "dim-label" || name.starts_with("tavrino-")) {
-            looks.push_back(" ." + name);
-        }
-    }
-    g_list_free(classes);
-    std::sort(looks.begin(), looks.end());
-    for (const std::string& look : looks) {
-        out += look;
+    for (const char* look : {"dim-label", "tavrino-caption", "tavrino-compact", "tavrino-heading",
+                             "tavrino-mini", "tavrino-progress", "tavrino-rate"}) {
+        out += gtk_style_context_has_class(gtk_widget_get_style_context(w), look) ? std::string(" .") + look : "";
     }
     out += gtk_widget_get_visible(w) && gtk_widget_get_child_visible(w) ? "" : " hidden";
     out += gtk_widget_get_sensitive(w) ? "\n" : " insensitive\n";
@@ -222,9 +210,9 @@ TEST_F(Window, EachCaseRendersAsExpected) {
 
         // The user's choice (the last battery) outlives new passes, but not its battery.
         if (gtk_tree_model_iter_n_children(gtk_combo_box_get_model(selector), nullptr) > 1) {
-            const std::string chosen = selector_items(state.battery_combo);
+            const std::string chosen = value_of(state.battery_combo);
             apply(prepared.read(*state.supply_cache));
-            EXPECT_EQ(selector_items(state.battery_combo) + std::to_string(rows_added), chosen + "0") << folder;
+            EXPECT_EQ(value_of(state.battery_combo) + std::to_string(rows_added), chosen + "0") << folder;
             BatterySnapshot fewer = prepared.read(*state.supply_cache);
             fewer.readings.pop_back();
             apply(std::move(fewer));
