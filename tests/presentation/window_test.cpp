@@ -192,9 +192,10 @@ TEST_F(Window, EachCaseRendersAsExpected) {
                 gtk_combo_box_set_active(selector, static_cast<int>(i));
             }
             gtk_combo_box_set_active(GTK_COMBO_BOX(state.unit_combo), static_cast<int>(unit));
-            if (state.compact != compact) {
+            const bool showing_compact = gtk_stack_get_visible_child(GTK_STACK(state.stack)) == state.compact_page;
+            if (showing_compact != compact) {
                 NotifyCounter hidden;  // a render writes the visible page only
-                watch(hidden, state.compact);
+                watch(hidden, showing_compact);
                 toggle_view_mode(&state);
                 EXPECT_EQ(hidden.changes(), "") << folder;
             }
