@@ -1,24 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Catches a font step that moved by a byte, which no case's figure may be long enough to
 // show, and a direction not taken from the sign of a current when no power can be made.
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "presentation/label_font_size.h"
 #include "presentation/reading_view.h"
 
 TEST(ViewEdges, FontStepsChangeJustAfterTheirLastLength) {
-    struct Step {
-        int (*px_for)(std::size_t);
-        std::size_t last_bytes;
-        int px, next_px;
-    };
-    for (const Step s : {Step{expanded_rate_font_px, 11, 48, 32}, {expanded_rate_font_px, 15, 32, 24},
-                         {compact_rate_font_px, 7, 20, 16}, {compact_rate_font_px, 10, 16, 12},
-                         {compact_rate_font_px, 14, 12, 10}, {compact_remaining_font_px, 13, 13, 11},
-                         {compact_remaining_font_px, 18, 11, 9}}) {
-        EXPECT_EQ(s.px_for(s.last_bytes), s.px) << s.last_bytes;
-        EXPECT_EQ(s.px_for(s.last_bytes + 1), s.next_px) << s.last_bytes;
+    std::string sizes;  // "bytes:px" at the last length of each step and the first of the next
+    for (const auto& [px_for, lengths] : {std::pair{&expanded_rate_font_px, std::vector<std::size_t>{11, 12, 15, 16}},
+                                          {compact_rate_font_px, {7, 8, 10, 11, 14, 15}},
+                                          {compact_remaining_font_px, {13, 14, 18, 19}}}) {
+        for (const std::size_t bytes : lengths) {
+            sizes += std::to_string(bytes) + ":" + std::to_string(px_for(bytes)) + " ";
+        }
     }
+    EXPECT_EQ(sizes, "11:48 12:32 15:32 16:24 7:20 8:16 10:16 11:12 14:12 15:10 13:13 14:11 18:11 19:9 ");
 }
 
 // A reading whose sign tells the direction (its flags say nothing), with a current alone.
