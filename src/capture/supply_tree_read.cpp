@@ -112,6 +112,17 @@ struct TreeReader {
         return (fs::path(tree_in_copy) / place.lexically_relative(top)).string();
     }
 
+    // With a class folder named otherwise than power_supply, the tree's own power_supply
+    // folder would lie where the copy's class folder lies: its folders would show up as
+    // supplies in the replay, and a link that leads nowhere would lead to one of the copy's.
+    bool lands_on_copied_class_folder(const fs::path& place) const {
+        if (place == class_folder || strictly_inside(place, class_folder)) {
+            return false;
+        }
+        const fs::path in_copy = place_in_copy(place);
+        return in_copy == kCopiedClassFolder || strictly_inside(in_copy, kCopiedClassFolder);
+    }
+
     void add_file(const std::string& path, std::string bytes) {
         if (tree.bytes + bytes.size() > kMaxCaptureBytes) {
             if (tree.error.empty()) {
@@ -193,14 +204,16 @@ struct TreeReader {
         if (target.empty()) {
             // Dangling or looping: the program finds nothing there either, so the copy
             // keeps the link as long as its text cannot lead out of the copy.
-            if (text.is_relative() && strictly_inside(leads_to, top)) {
+            if (text.is_relative() && strictly_inside(leads_to, top) &&
+                !lands_on_copied_class_folder(leads_to)) {
                 tree.links.push_back({name, text.string()});
             } else {
                 ++tree.left_out;
             }
             return;
         }
-        if (text.is_absolute() || leads_to != target || !strictly_inside(target, top)) {
+        if (text.is_absolute() || leads_to != target || !strictly_inside(target, top) ||
+            lands_on_copied_class_folder(target)) {
             ++tree.left_out;
             return;
         }

@@ -16,7 +16,9 @@
 // - a link there is copied, with its folder, only when its text is relative and names the
 //   place it resolves to, and that place lies inside the tree; a link that leads nowhere
 //   (dangling, looping) stays a link when its text stays inside the tree; any other link is
-//   left out and counted;
+//   left out and counted, and so is one to a place outside the class folder that the copy
+//   would put in its own class folder (the tree's power_supply when the class folder is
+//   named otherwise);
 // - from each supply folder the regular files are read, with the program's own bounds,
 //   and a linked file as its contents when it resolves inside the tree (else it is left
 //   out and counted); subfolders, FIFOs and devices are left out, as the program ignores
