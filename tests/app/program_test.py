@@ -1,5 +1,5 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Catches wrong statuses or texts, untranslated ones under a German locale, unasked unit-file writes, stale or unconverted figures, a lost unit, a loose strip or lost size, pins blind to the window manager, reading while iconified or not after a map, a close that does not wait for its pass, a theme
+# Catches wrong statuses or texts, untranslated ones under German, Russian or Japanese locales, unasked unit-file writes, stale or unconverted figures, a lost unit, a loose strip or lost size, pins blind to the window manager, reading while iconified or not after a map, a close that does not wait for its pass, a theme
 # option that overrides the desktop's preference when it is absent or unknown.
 """The built program from outside: its streams, its window through the window manager, its
 labels through the accessibility tree, its reader thread through /proc.
@@ -242,13 +242,22 @@ class WholeProgram(unittest.TestCase):
             wait_for(step + " to flip keep-above", lambda: program.above() == want)
         self.assertEqual(program.close(), (0, ""))
 
-    def test_german_texts_and_decimal_comma(self):
-        self.assertIn("de_DE.utf8", x("locale", "-a").split(), "install-deps.sh test makes it")
-        program = self.start("--demo=charging", LC_ALL="de_DE.UTF-8")
-        for text in ("Akku wird geladen", "Wird geladen", "Beispieldaten · nur zur Vorschau.",
-                     "24,00 W"):
-            wait_for(text, lambda: program.find(text))
-        self.assertEqual(program.close(), (0, ""))
+    def test_translated_texts_and_decimal_separator(self):
+        # A Latin, a Cyrillic and a CJK catalogue, each with its locale's decimal separator.
+        for locale, texts in (
+                ("de_DE", ("Akku wird geladen", "Wird geladen",
+                           "Beispieldaten · nur zur Vorschau.", "24,00 W")),
+                ("ru_RU", ("Зарядка батареи", "Заряжается",
+                           "Демо-данные · только для ознакомления.", "24,00 W")),
+                ("ja_JP", ("バッテリーの充電", "充電中", "サンプルデータ · プレビュー専用です。",
+                           "24.00 W"))):
+            with self.subTest(locale):
+                self.assertIn(locale + ".utf8", x("locale", "-a").split(),
+                              "install-deps.sh test makes it")
+                program = self.start("--demo=charging", LC_ALL=locale + ".UTF-8")
+                for text in texts:
+                    wait_for(text, lambda: program.find(text))
+                self.assertEqual(program.close(), (0, ""))
 
     def test_theme_option_and_the_desktops_preference(self):
         # The desktop prefers dark, as GTK reads it where no settings daemon runs.
