@@ -2,9 +2,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian/Ubuntu packages that are missing, and nothing else:
 #   install-deps.sh run    what building and running the program needs
-#   install-deps.sh test   that, plus what the tests and the benchmarks need, and the
-#                          German, French and Spanish UTF-8 locales the program is
-#                          tested and photographed in, and a German ISO-8859-1 one
+#   install-deps.sh test   that, plus what the tests and the benchmarks need, a small
+#                          font with Chinese and Japanese glyphs, and the locales the
+#                          tests run the program in (UTF-8, and one German ISO-8859-1)
 #   install-deps.sh fuzz   that, plus clang for the libFuzzer targets
 #   install-deps.sh package  that, plus debhelper, and GoogleTest unless DEB_BUILD_OPTIONS
 #                          holds nocheck: what scripts/package.sh needs
@@ -16,7 +16,8 @@ set -euo pipefail
 run_packages=(build-essential cmake pkg-config libgtk-3-dev gettext)
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth openbox xdotool wmctrl
                x11-utils weston desktop-file-utils appstream groff-base
-               dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0 locales)
+               dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0 locales
+               fonts-wqy-microhei)
 fuzz_packages=(clang libclang-rt-14-dev)
 package_packages=(debhelper dpkg-dev)
 soak_packages=(xvfb xauth openbox x11-utils imagemagick strace procps)
@@ -50,7 +51,7 @@ if [[ ${#missing[@]} -gt 0 ]]; then
 fi
 
 if [[ ${1:-run} == test ]]; then
-    for locale in de_DE fr_FR es_ES; do
+    for locale in de_DE fr_FR es_ES ru_RU ja_JP; do
         if ! locale -a | grep -qx "$locale.utf8"; then
             echo "Generating the $locale.UTF-8 locale"
             "${sudo_cmd[@]}" localedef -i "$locale" -f UTF-8 "$locale.UTF-8"

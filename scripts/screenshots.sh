@@ -2,13 +2,35 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Takes the README's screenshots from the demo scenarios, under a private Xvfb with openbox:
 # docs/screenshots/expanded.png, compact.png and multiple.png, and both pages in each
-# translation, expanded-LL.png and compact-LL.png.
+# language of po/LINGUAS, expanded-LL.png and compact-LL.png.
 #   scripts/screenshots.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# locale_of LL: the UTF-8 locale a language is photographed in: LL itself when it names a
+# country (pt_BR), else LL_LL (de_DE) where glibc has it, else its first (uk_UA, ja_JP).
+locale_of() {
+    local supported=/usr/share/i18n/SUPPORTED
+    if [[ $1 == *_* ]]; then
+        echo "$1"
+    elif grep -q "^${1}_${1^^}\.UTF-8 " "$supported"; then
+        echo "${1}_${1^^}"
+    else
+        grep -m1 -o "^${1}_[A-Z]*\.UTF-8 " "$supported" | cut -d. -f1
+    fi
+}
+
 if [[ -z "${TAVRINO_SHOTS_INNER:-}" ]]; then
     scripts/install-deps.sh test
+    # install-deps.sh makes only the locales the tests use.
+    sudo_cmd=()
+    [[ $(id -u) -ne 0 ]] && sudo_cmd=(sudo)
+    for language in $(cat po/LINGUAS); do
+        locale=$(locale_of "$language")
+        [[ -n "$locale" ]] || { echo "no glibc locale for $language" >&2; exit 1; }
+        locale -a | grep -qx "$locale.utf8" ||
+            "${sudo_cmd[@]}" localedef -i "$locale" -f UTF-8 "$locale.UTF-8"
+    done
     dpkg-query -W -f='${Status}' imagemagick 2>/dev/null | grep -q 'install ok installed' ||
         { echo "screenshots need imagemagick: apt-get install imagemagick" >&2; exit 1; }
     cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -53,8 +75,8 @@ shot() {
 shot expanded "" --demo=sample-1
 shot compact "" --demo=charging --compact
 shot multiple "" --demo=multiple
-# install-deps.sh test generates these locales.
-for locale in de_DE fr_FR es_ES; do
-    LC_ALL=$locale.UTF-8 shot "expanded-${locale%_*}" "" --demo=sample-1
-    LC_ALL=$locale.UTF-8 shot "compact-${locale%_*}" "" --demo=charging --compact
+for language in $(cat po/LINGUAS); do
+    locale=$(locale_of "$language").UTF-8
+    LC_ALL=$locale shot "expanded-$language" "" --demo=sample-1
+    LC_ALL=$locale shot "compact-$language" "" --demo=charging --compact
 done

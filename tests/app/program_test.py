@@ -1,5 +1,5 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Catches wrong statuses or texts, untranslated or garbled ones under German locales (UTF-8 and ISO-8859-1), unasked unit-file writes, stale or unconverted figures, a lost unit, a loose strip or lost size, pins blind to the window manager, reading while iconified or not after a map, a close that does not wait for its pass, a theme
+# Catches wrong statuses or texts, untranslated or garbled ones under German (UTF-8 and ISO-8859-1), Russian or Japanese locales, unasked unit-file writes, stale or unconverted figures, a lost unit, a loose strip or lost size, pins blind to the window manager, reading while iconified or not after a map, a close that does not wait for its pass, a theme
 # option that overrides the desktop's preference when it is absent or unknown.
 """The built program from outside: its streams, its window through the window manager, its
 labels through the accessibility tree, its reader thread through /proc.
@@ -242,15 +242,24 @@ class WholeProgram(unittest.TestCase):
             wait_for(step + " to flip keep-above", lambda: program.above() == want)
         self.assertEqual(program.close(), (0, ""))
 
-    def test_german_texts_and_decimal_comma(self):
+    def test_translated_texts_and_decimal_separator(self):
+        # A Latin, a Cyrillic and a CJK catalogue, each with its locale's decimal separator;
         # GTK wants UTF-8 also where the locale's character set is another ("·" is 0xB7 there).
-        for locale, listed in (("de_DE.UTF-8", "de_DE.utf8"), ("de_DE.ISO-8859-1", "de_DE.iso88591")):
-            self.assertIn(listed, x("locale", "-a").split(), "install-deps.sh test makes it")
-            program = self.start("--demo=charging", LC_ALL=locale, LANGUAGE="de")
-            for text in ("Akku wird geladen", "Wird geladen", "Beispieldaten · nur zur Vorschau.",
-                         "24,00 W"):
-                wait_for(text, lambda: program.find(text))
-            self.assertEqual(program.close(), (0, ""), locale)
+        german = ("Akku wird geladen", "Wird geladen", "Beispieldaten · nur zur Vorschau.", "24,00 W")
+        for locale, texts in (
+                ("de_DE.UTF-8", german), ("de_DE.ISO-8859-1", german),
+                ("ru_RU.UTF-8", ("Зарядка батареи", "Заряжается",
+                                 "Демо-данные · только для ознакомления.", "24,00 W")),
+                ("ja_JP.UTF-8", ("バッテリーの充電", "充電中", "サンプルデータ · プレビュー専用です。",
+                                 "24.00 W"))):
+            with self.subTest(locale):
+                name, charset = locale.split(".")
+                self.assertIn(name + "." + charset.lower().replace("-", ""),
+                              x("locale", "-a").split(), "install-deps.sh test makes it")
+                program = self.start("--demo=charging", LC_ALL=locale, LANGUAGE=name[:2])
+                for text in texts:
+                    wait_for(text, lambda: program.find(text))
+                self.assertEqual(program.close(), (0, ""))
 
     def test_theme_option_and_the_desktops_preference(self):
         # The desktop prefers dark, as GTK reads it where no settings daemon runs.
