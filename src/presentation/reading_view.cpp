@@ -103,14 +103,19 @@ void fill_detail_parts(ReadingView& view, const BatteryReading* reading) {
     if (reading != nullptr) {
         // TRANSLATORS: a line of "Battery information"; %s is the battery maker's name as
         // the battery reports it, or a dash.
-        view.detail_rows.push_back(detail_row(_("Manufacturer: %s"), or_dash(reading->manufacturer)));
+        const char* manufacturer = _("Manufacturer: %s");
         // TRANSLATORS: a line of "Battery information"; %s is the cell chemistry as the
         // battery reports it ("Li-ion"), or a dash.
-        view.detail_rows.push_back(detail_row(_("Chemistry: %s"), or_dash(reading->technology)));
+        const char* chemistry = _("Chemistry: %s");
         // TRANSLATORS: a line of "Battery information"; %s is the number of charge cycles
         // the battery has been through, or a dash.
-        view.detail_rows.push_back(detail_row(
-            _("Cycles: %s"), reading->has_cycle_count ? std::to_string(reading->cycle_count) : "—"));
+        const char* cycles = _("Cycles: %s");
+        view.detail_rows = {
+            detail_row(manufacturer, or_dash(reading->manufacturer)),
+            detail_row(chemistry, or_dash(reading->technology)),
+            detail_row(cycles,
+                       reading->has_cycle_count ? std::to_string(reading->cycle_count) : "—"),
+        };
     } else if (view.problem.empty()) {
         view.no_battery_text = _("No system battery reported. Peripheral batteries and external "
                                  "UPS devices are not included.");

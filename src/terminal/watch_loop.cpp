@@ -39,8 +39,10 @@ sigset_t install_stop_handlers() {
     return open_mask;
 }
 
-// Sleeps until `until` or a stop signal; true when a signal came.
-bool wait_until(Clock::time_point until, const sigset_t& open_mask) {
+// Sleeps until `until`, a stop signal or the reader of fd going away (a pipe's reader
+// closed, a terminal hung up), which an unchanged output would otherwise never notice;
+// true when the loop is to end.
+bool wait_until(Clock::time_point until, int fd, const sigset_t& open_mask) {
     while (stop_signal == 0) {
         const auto left = until - Clock::now();
         if (left <= Clock::duration::zero()) {
@@ -48,7 +50,11 @@ bool wait_until(Clock::time_point until, const sigset_t& open_mask) {
         }
         const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
         const timespec timeout{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
-        ppoll(nullptr, 0, &timeout, &open_mask);
+        pollfd output{fd, 0, 0};  // no events asked for: only errors and hang-ups wake it
+        if (ppoll(&output, 1, &timeout, &open_mask) > 0 &&
+            (output.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
+            return true;
+        }
     }
     return true;
 }
@@ -83,7 +89,7 @@ int watch_loop(const std::function<std::string()>& pass, int fd, const WatchSett
         // Fixed steps from the start, as the window's timer: a slow pass does not shift them.
         tick += settings.interval;
         const Clock::time_point next = deadline ? std::min(tick, *deadline) : tick;
-        if (wait_until(next, open_mask) || (deadline && Clock::now() >= *deadline)) {
+        if (wait_until(next, fd, open_mask) || (deadline && Clock::now() >= *deadline)) {
             return 0;
         }
     }
