@@ -40,21 +40,31 @@ std::string print_output(PrintForm form, const BatterySnapshot& snapshot, Capaci
     }
 }
 
-int run_print(const StartupSettings& settings) {
-    const CapacityUnit unit = choose_unit(settings);
-    const bool terminal = isatty(STDOUT_FILENO) != 0;
-    SupplyCache cache;
-    cache.root = settings.sysfs_root;
-    bool unreadable = false;
+std::string next_output(PrintPasses& passes) {
+    const StartupSettings& settings = *passes.settings;
+    BatterySnapshot snapshot = read_snapshot(passes.cache, settings.demo_given,
+                                             settings.demo_scenario);
+    if (passes.has_last && snapshot == passes.last_snapshot) {
+        return passes.last_output;
+    }
+    passes.unreadable = snapshot.readings.empty() && !snapshot.error_message.empty();
+    const std::string output = print_output(settings.print_form, snapshot, passes.unit,
+                                            settings.demo_given, passes.terminal);
     // JSON is UTF-8 by definition; only the text form speaks the locale's character set.
-    const auto pass = [&] {
-        const BatterySnapshot snapshot =
-            read_snapshot(cache, settings.demo_given, settings.demo_scenario);
-        unreadable = snapshot.readings.empty() && !snapshot.error_message.empty();
-        const std::string output =
-            print_output(settings.print_form, snapshot, unit, settings.demo_given, terminal);
-        return settings.print_form == PrintForm::text ? in_locale_charset(output) : output;
-    };
+    passes.last_output =
+        settings.print_form == PrintForm::text ? in_locale_charset(output) : output;
+    passes.last_snapshot = std::move(snapshot);
+    passes.has_last = true;
+    return passes.last_output;
+}
+
+int run_print(const StartupSettings& settings) {
+    PrintPasses passes;
+    passes.settings = &settings;
+    passes.unit = choose_unit(settings);
+    passes.terminal = isatty(STDOUT_FILENO) != 0;
+    passes.cache.root = settings.sysfs_root;
+    const auto pass = [&passes] { return next_output(passes); };
 
     if (settings.watch) {
         WatchSettings watch;
@@ -72,6 +82,6 @@ int run_print(const StartupSettings& settings) {
         report_write_failure(errno);
         return 1;
     default:
-        return unreadable ? 1 : 0;
+        return passes.unreadable ? 1 : 0;
     }
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "acquisition/battery_snapshot.h"
+#include "acquisition/supply_cache.h"
 #include "app/startup_settings.h"
 #include "presentation/capacity_unit.h"
 #include "terminal/print_form.h"
@@ -12,6 +13,23 @@
 // the text form aligns its columns. The executable and the tests both print through this.
 std::string print_output(PrintForm form, const BatterySnapshot& snapshot, CapacityUnit unit,
                          bool demo_mode, bool terminal);
+
+// What one run of --print keeps from pass to pass.
+struct PrintPasses {
+    const StartupSettings* settings = nullptr;
+    CapacityUnit unit = CapacityUnit::Wh;
+    bool terminal = false;  // standard output is a terminal: the text form aligns
+    SupplyCache cache;      // its list and rescan rules are the window reader's
+    BatterySnapshot last_snapshot;
+    std::string last_output;
+    bool has_last = false;
+    bool unreadable = false;  // the last pass found no reading because of a problem
+};
+
+// One reading pass and its output, in the locale's character set for the text form. As
+// the window's reader publishes only a changed snapshot, the output is made again only
+// when the snapshot differs from the last one: a steady battery costs a pass and a compare.
+std::string next_output(PrintPasses& passes);
 
 // The whole run after the command line, without GTK: one pass (or, with watch, a pass every
 // 2 seconds) printed to standard output. The unit is the option's, else the saved one (read,
