@@ -22,6 +22,7 @@ from pathlib import Path
 
 PROGRAM = os.path.abspath(sys.argv.pop(1))
 CASES = Path(__file__).resolve().parent.parent / "cases"
+PO = Path(__file__).resolve().parent.parent.parent / "po"
 FOOTER = "Tavrino 1.2.1 · Readings stay on this device.\n"
 
 
@@ -36,6 +37,12 @@ def environment(**changes):
 def run(*args, **changes):
     return subprocess.run([PROGRAM, *args], capture_output=True, env=environment(**changes),
                           timeout=60)
+
+
+def translation(language, msgid):
+    """The catalogue's text for msgid, whatever its translators make of it."""
+    po = (PO / (language + ".po")).read_text()
+    return re.search(r'\nmsgid "' + re.escape(msgid) + r'"\nmsgstr "(.*)"', po).group(1)
 
 
 def case_arguments(case):
@@ -78,18 +85,23 @@ class Print(unittest.TestCase):
                 self.assertEqual(sorted(fields), ["class", "percentage", "text", "tooltip"])
                 self.assertEqual((fields["class"], fields["text"]), (kind, text))
 
-    def test_columns_align_by_display_width_in_a_german_terminal(self):
+    def test_json_speaks_german(self):
+        printed = json.loads(run("--print=json", "--demo=charging", LC_ALL="de_DE.UTF-8").stdout)
+        self.assertEqual(printed["batteries"][0]["caption"], translation("de", "Battery charging"))
+
+    def test_columns_align_by_display_width_in_a_french_terminal(self):
+        design = translation("fr", "Design capacity")
+        self.assertFalse(design.isascii(), "a caption of more bytes than columns is needed")
         pid, fd = pty.fork()
         if pid == 0:
             os.execve(PROGRAM, [PROGRAM, "--print", "--demo=multiple"],
-                      environment(LC_ALL="de_DE.UTF-8"))
+                      environment(LC_ALL="fr_FR.UTF-8"))
         output = b""
         while chunk := self.read_pty(fd):
             output += chunk
         self.assertEqual(os.waitstatus_to_exitcode(os.waitpid(pid, 0)[1]), 0)
         rows = output.decode().replace("\r\n", "\n").split("\n\n")[0].splitlines()
-        self.assertIn("Nennkapazität", output.decode())  # two bytes, one column
-        self.assertNotIn("Design capacity", output.decode())
+        self.assertIn(design, output.decode())
         columns = {len(re.match(r"(.*?  +)\S", row).group(1)) for row in rows}
         self.assertEqual(len(columns), 1, rows)
 
