@@ -125,7 +125,8 @@ CommandLineResult parse_command_line(std::span<const char* const> args) {
     // Only now: an unknown option, --version or --help anywhere on the line decides first.
     if (settings.print_form != PrintForm::none && (settings.start_compact || theme_given)) {
         // TRANSLATORS: keep the option names as they are.
-        return finish(2, {}, std::string(_("--print does not go with --compact or --theme")) + "\n");
+        const char* error = _("--print does not go with --compact or --theme");
+        return finish(2, {}, std::string(error) + "\n");
     }
     if (settings.watch && settings.print_form == PrintForm::none) {
         // TRANSLATORS: keep the option names as they are.

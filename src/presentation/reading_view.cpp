@@ -164,8 +164,9 @@ const char* status_of(const BatteryReading* reading, Direction direction, bool h
 }
 
 // The notes about one physical (not relative-only) battery, after the general ones.
-void append_reading_notes(std::vector<std::string>& notes, const BatteryReading& reading, CapacityUnit unit,
-                          OptionalNumber display_rate, OptionalNumber remaining) {
+void append_reading_notes(std::vector<std::string>& notes, const BatteryReading& reading,
+                          CapacityUnit unit, OptionalNumber display_rate,
+                          OptionalNumber remaining) {
     const OptionalNumber volts = normalized(reading.voltage_v);
     const bool voltage_usable = volts.present && volts.value > 0.0;
     if (!reading.direction_known && display_rate.present && display_rate.value != 0.0) {

@@ -53,7 +53,8 @@ std::string in_locale_charset(const std::string& utf8) {
     return converted;
 }
 
-WriteResult write_all(int fd, std::string_view text, const volatile std::sig_atomic_t* stop_signal) {
+WriteResult write_all(int fd, std::string_view text,
+                      const volatile std::sig_atomic_t* stop_signal) {
     while (!text.empty()) {
         const ssize_t n = write(fd, text.data(), text.size());
         if (n >= 0) {

@@ -18,4 +18,5 @@ std::string in_locale_charset(const std::string& utf8);
 
 // Writes all of text to fd, retrying short writes. An interrupted write is retried unless
 // *stop_signal has been set meanwhile (it may be null).
-WriteResult write_all(int fd, std::string_view text, const volatile std::sig_atomic_t* stop_signal);
+WriteResult write_all(int fd, std::string_view text,
+                      const volatile std::sig_atomic_t* stop_signal);

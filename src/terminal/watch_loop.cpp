@@ -49,7 +49,8 @@ bool wait_until(Clock::time_point until, int fd, const sigset_t& open_mask) {
             return false;
         }
         const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
-        const timespec timeout{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
+        const timespec timeout{static_cast<time_t>(ns / 1000000000),
+                               static_cast<long>(ns % 1000000000)};
         pollfd output{fd, 0, 0};  // no events asked for: only errors and hang-ups wake it
         if (ppoll(&output, 1, &timeout, &open_mask) > 0 &&
             (output.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
