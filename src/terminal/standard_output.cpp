@@ -56,6 +56,10 @@ std::string in_locale_charset(const std::string& utf8) {
 WriteResult write_all(int fd, std::string_view text,
                       const volatile std::sig_atomic_t* stop_signal) {
     while (!text.empty()) {
+        // Also after a short write: a signal may have cut it, and the rest may block.
+        if (stop_signal != nullptr && *stop_signal != 0) {
+            return WriteResult::interrupted;
+        }
         const ssize_t n = write(fd, text.data(), text.size());
         if (n >= 0) {
             text.remove_prefix(static_cast<std::size_t>(n));
@@ -63,8 +67,6 @@ WriteResult write_all(int fd, std::string_view text,
             return WriteResult::closed;
         } else if (errno != EINTR) {
             return WriteResult::failed;
-        } else if (stop_signal != nullptr && *stop_signal != 0) {
-            return WriteResult::interrupted;
         }
     }
     return WriteResult::written;

@@ -16,7 +16,7 @@ enum class WriteResult {
 // a character the set cannot hold becomes an ASCII stand-in ("—" a "-") or "?".
 std::string in_locale_charset(const std::string& utf8);
 
-// Writes all of text to fd, retrying short writes. An interrupted write is retried unless
-// *stop_signal has been set meanwhile (it may be null).
+// Writes all of text to fd, retrying short and interrupted writes, unless *stop_signal is
+// found set (stop_signal may be null).
 WriteResult write_all(int fd, std::string_view text,
                       const volatile std::sig_atomic_t* stop_signal);

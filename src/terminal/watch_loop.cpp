@@ -76,8 +76,7 @@ int watch_loop(const std::function<std::string()>& pass, int fd, const WatchSett
             const std::string block = last && settings.blank_line_between ? "\n" + output : output;
             sigset_t blocked;
             sigprocmask(SIG_SETMASK, &open_mask, &blocked);
-            const WriteResult result = stop_signal != 0 ? WriteResult::interrupted
-                                                        : write_all(fd, block, &stop_signal);
+            const WriteResult result = write_all(fd, block, &stop_signal);
             sigprocmask(SIG_SETMASK, &blocked, nullptr);
             if (result == WriteResult::failed) {
                 return 1;

@@ -72,6 +72,17 @@ class Print(unittest.TestCase):
         self.assertEqual(os.listdir(config), ["unit"])
         self.assertEqual(Path(config, "unit").read_bytes(), b"m")
 
+    def test_text_in_an_ascii_locale_and_an_output_that_cannot_be_written(self):
+        text = run("--print", "--demo=no-voltage", LC_ALL="C").stdout
+        self.assertTrue(text.isascii(), text)
+        self.assertIn(b"\nVoltage: - V\nNotes: Sample data - preview only.\n", text)
+        for watch in ([], ["--watch"]):
+            with open("/dev/full", "wb") as full:
+                failed = subprocess.run([PROGRAM, "--print", "--demo=charging", *watch],
+                                        stdout=full, stderr=subprocess.PIPE, timeout=60,
+                                        env=environment())
+            self.assertEqual((failed.returncode, failed.stderr.count(b"\n")), (1, 1), watch)
+
     def test_waybar_line_and_its_classes(self):
         for scenario, kind, text in (("charging", "charging", "+24.00 W"),
                                      ("discharging", "discharging", "12.48 W"),
