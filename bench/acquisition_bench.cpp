@@ -2,7 +2,8 @@
 // The live reading pass against its floor, a plain loop making the same system calls and
 // look-ups (bench/floor_loop.h), cached and with a rescan, on trees of 3, 10 and 100
 // supplies. Compare the per-supply times of the two in the same run; their instruction
-// counts come from scripts/instruction_counts.sh.
+// counts come from scripts/instruction_counts.sh. The pass of --watch (the same live pass, then
+// the output made and compared with the last) against the window reader's cached pass.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -11,6 +12,7 @@
 #include "acquisition/supply_cache.h"
 #include "floor_loop.h"
 #include "floor_tree.h"
+#include "terminal/print_run.h"
 
 namespace {
 
@@ -89,8 +91,26 @@ void BM_Rescan(benchmark::State& state) {
     set_per_supply(state);
 }
 
+// What --watch does every 2 seconds, on a steady battery (the output is made once) and on
+// one whose output is made every time; compare with BM_CachedPass at the same size.
+void BM_WatchPass(benchmark::State& state, PrintForm form, bool changing) {
+    StartupSettings settings;
+    settings.print_form = form;
+    PrintPasses passes;
+    passes.settings = &settings;
+    passes.cache.root = tree_of(static_cast<int>(state.range(0))).root;
+    for (auto _ : state) {
+        passes.has_last = passes.has_last && !changing;
+        benchmark::DoNotOptimize(next_output(passes).data());
+    }
+    set_per_supply(state);
+}
+
 } // namespace
 
+BENCHMARK_CAPTURE(BM_WatchPass, steady, PrintForm::text, false)->Arg(3)->Arg(10);
+BENCHMARK_CAPTURE(BM_WatchPass, text, PrintForm::text, true)->Arg(3)->Arg(10);
+BENCHMARK_CAPTURE(BM_WatchPass, json, PrintForm::json, true)->Arg(3)->Arg(10);
 BENCHMARK(BM_FloorPass)->Arg(3)->Arg(10)->Arg(100);
 BENCHMARK(BM_CachedPass)->Arg(3)->Arg(10)->Arg(100);
 BENCHMARK(BM_FloorRescan)->Arg(3)->Arg(10)->Arg(100);

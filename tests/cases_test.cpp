@@ -1,11 +1,31 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Catches wrong readings, classification, unit conversion, figures, notes and texts: every
 // case folder's tree goes through one live pass, and its rendering must match expected.txt.
+// The same snapshot printed as --print does (print.txt, in Wh) and as --print=json --unit=mAh
+// (print.json) must match those files: a terminal face that drifts from the window fails.
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdlib>
+#include <fstream>
 
 #include "support/case_folder.h"
+#include "terminal/print_run.h"
+
+namespace {
+
+// TAVRINO_UPDATE_CASES=1 writes the file instead; read it before committing it.
+void expect_file(const std::filesystem::path& file, const std::string& actual) {
+    const char* update = std::getenv("TAVRINO_UPDATE_CASES");
+    if (update != nullptr && std::string(update) == "1") {
+        std::ofstream(file, std::ios::binary) << actual;
+        return;
+    }
+    std::ifstream in(file, std::ios::binary);
+    EXPECT_EQ(actual, std::string(std::istreambuf_iterator<char>(in), {})) << file;
+}
+
+}  // namespace
 
 TEST(Cases, EachTreeRendersAsExpected) {
     std::setlocale(LC_NUMERIC, "C");
@@ -15,5 +35,10 @@ TEST(Cases, EachTreeRendersAsExpected) {
         const BatterySnapshot snapshot = prepared.read(cache);
         const bool rescan = cache.rescan_requested && !prepared.demo_mode;
         expect_rendering(folder, core_rendering(snapshot, rescan, prepared.demo_mode), false);
+        expect_file(folder / "print.txt", print_output(PrintForm::text, snapshot, CapacityUnit::Wh,
+                                                       prepared.demo_mode, false));
+        expect_file(folder / "print.json", print_output(PrintForm::json, snapshot,
+                                                        CapacityUnit::mAh, prepared.demo_mode,
+                                                        false));
     }
 }

@@ -55,5 +55,19 @@ if ! tar -tzf "$dest/$name.tar.gz" | grep -qx "$name/sys/class/power_supply/BAT1
     failures=$((failures + 1))
 fi
 
+# The installed program prints a case without a display, in the locale's language.
+no_display=(env -u DISPLAY -u WAYLAND_DISPLAY -u LANGUAGE)
+if ! "${no_display[@]}" LC_ALL=C.UTF-8 "$dest/usr/bin/tavrino" --print --sysfs-root="$tree" |
+    cmp -s - "$(dirname "$0")/cases/two-batteries/print.txt"; then
+    echo "--print of the installed program differs from the case's print.txt"
+    failures=$((failures + 1))
+fi
+german=$(sed -n '/^msgid "Battery charging"$/{n;s/^msgstr //p}' "$(dirname "$0")/../po/de.po")
+if ! "${no_display[@]}" LC_ALL=de_DE.UTF-8 "$dest/usr/bin/tavrino" --print=json --demo=charging |
+    grep -qF "\"caption\":$german"; then
+    echo "--print=json of the installed program is not in German"
+    failures=$((failures + 1))
+fi
+
 [[ $failures -eq 0 ]] || { echo "$failures install check(s) failed"; exit 1; }
 echo "install tree ok"

@@ -2,15 +2,12 @@
 #include "acquisition/reader_thread.h"
 
 #include <atomic>
-#include <exception>
 #include <string>
 #include <utility>
 
-#include <glib/gi18n-lib.h>
 
-#include "acquisition/demo_scenarios.h"
+#include "acquisition/reading_pass.h"
 #include "acquisition/supply_cache.h"
-#include "acquisition/utf8_text.h"
 #include "app/app_state.h"
 #include "app/state_lock.h"
 #include "presentation/snapshot_application.h"
@@ -18,38 +15,17 @@
 namespace {
 
 constexpr guint kTickSeconds = 2;
-constexpr const char* kUnknownFailure = N_("Battery readings could not be read.");
 
 BatterySnapshot default_pass(AppState& state) {
-    if (state.demo_mode) {
-        return build_demo_snapshot(state.demo_scenario);
-    }
-    return run_live_pass(*state.supply_cache);
+    return read_snapshot(*state.supply_cache, state.demo_mode, state.demo_scenario);
 }
 
 // Atomic only so that a test swapping it between threads stays well defined.
 std::atomic<ReadingPass> current_pass{default_pass};
 
-// The text reaches a GTK label, which refuses invalid UTF-8; an exception's text may carry
-// raw bytes of a path. An empty text would look like a pass without problems.
-std::string failure_text(const char* what) {
-    if (what == nullptr || *what == '\0') {
-        return _(kUnknownFailure);
-    }
-    return make_valid_utf8(what);
-}
-
 // Only the reader loop catches: whatever escapes a pass becomes the snapshot's message.
 BatterySnapshot run_pass(AppState& state) {
-    BatterySnapshot snapshot;
-    try {
-        snapshot = current_pass.load()(state);
-    } catch (const std::exception& failure) {
-        snapshot.error_message = failure_text(failure.what());
-    } catch (...) {
-        snapshot.error_message = _(kUnknownFailure);
-    }
-    return snapshot;
+    return guarded_pass([&] { return current_pass.load()(state); });
 }
 
 // With the lock held. Returns false when the thread is to end.

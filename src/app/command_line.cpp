@@ -23,6 +23,13 @@ constexpr const char* kHelpText =
        "Options: --compact --demo=SCENARIO --theme=light|dark --unit=Wh|mAh\n"
        "Diagnostics: --sysfs-root=PATH --quit-after=SECONDS\n"
        "Shortcuts: Ctrl+M compact/expanded, Ctrl+T always on top.");
+// One line per option of the terminal face, after the four lines above.
+constexpr const char* kPrintHelpLine =
+    // TRANSLATORS: a line of --help. Keep --print and text|json|waybar as they are.
+    N_("Terminal: --print[=text|json|waybar] prints the readings once, without a window.");
+constexpr const char* kWatchHelpLine =
+    // TRANSLATORS: a line of --help. Keep --watch and --print as they are.
+    N_("Terminal: --watch with --print prints them again whenever they change.");
 
 constexpr long kMaxQuitAfterSeconds = 86400;  // one day
 
@@ -65,6 +72,7 @@ CommandLineResult parse_command_line(std::span<const char* const> args) {
     CommandLineResult result;
     result.run = true;
     StartupSettings& settings = result.settings;
+    bool theme_given = false;
 
     for (const char* raw : args) {
         const std::string_view arg = raw != nullptr ? raw : "";
@@ -73,13 +81,17 @@ CommandLineResult parse_command_line(std::span<const char* const> args) {
             return finish(0, std::string("Tavrino ") + kTavrinoVersion + "\n", {});
         }
         if (arg == "--help") {
-            return finish(0, std::string(_(kHelpText)) + "\n", {});
+            return finish(0,
+                          std::string(_(kHelpText)) + "\n" + _(kPrintHelpLine) + "\n" +
+                              _(kWatchHelpLine) + "\n",
+                          {});
         }
         if (starts_with(arg, "--demo=", rest)) {
             settings.demo_scenario = rest;
             settings.demo_given = true;
         } else if (starts_with(arg, "--theme=", rest)) {
             settings.theme = rest;
+            theme_given = true;
         } else if (starts_with(arg, "--sysfs-root=", rest)) {
             settings.sysfs_root = rest;
         } else if (starts_with(arg, "--quit-after=", rest)) {
@@ -87,6 +99,14 @@ CommandLineResult parse_command_line(std::span<const char* const> args) {
                 // TRANSLATORS: keep --quit-after as it is: it is the option's name.
                 return finish(2, {}, std::string(_("Invalid --quit-after value")) + "\n");
             }
+        } else if (arg == "--print" || arg == "--print=text") {
+            settings.print_form = PrintForm::text;
+        } else if (arg == "--print=json") {
+            settings.print_form = PrintForm::json;
+        } else if (arg == "--print=waybar") {
+            settings.print_form = PrintForm::waybar;
+        } else if (arg == "--watch") {
+            settings.watch = true;
         } else if (arg == "--compact") {
             settings.start_compact = true;
         } else if (arg == "--unit=Wh" || arg == "--unit=wh") {
@@ -101,6 +121,16 @@ CommandLineResult parse_command_line(std::span<const char* const> args) {
                 g_strdup_printf(_("Unknown option: %s"), std::string(arg).c_str());
             return finish(2, {}, std::string(error) + "\n");
         }
+    }
+    // Only now: an unknown option, --version or --help anywhere on the line decides first.
+    if (settings.print_form != PrintForm::none && (settings.start_compact || theme_given)) {
+        // TRANSLATORS: keep the option names as they are.
+        const char* error = _("--print does not go with --compact or --theme");
+        return finish(2, {}, std::string(error) + "\n");
+    }
+    if (settings.watch && settings.print_form == PrintForm::none) {
+        // TRANSLATORS: keep the option names as they are.
+        return finish(2, {}, std::string(_("--watch needs --print")) + "\n");
     }
     return result;
 }

@@ -13,6 +13,7 @@
 #include "app/unit_preference.h"
 #include "presentation/main_window.h"
 #include "presentation/view_mode.h"
+#include "terminal/print_run.h"
 
 namespace {
 
@@ -60,6 +61,10 @@ int run_program(int argc, char** argv) {
         return parsed.exit_status;
     }
     const StartupSettings& settings = parsed.settings;
+    // The terminal face: before anything touches GDK, so it runs without a display.
+    if (settings.print_form != PrintForm::none) {
+        return run_print(settings);
+    }
 
     set_default_gdk_gl();
     // X11 first: on a desktop offering both, the program runs as an X11 client.

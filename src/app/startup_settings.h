@@ -5,6 +5,7 @@
 #include <string>
 
 #include "presentation/capacity_unit.h"
+#include "terminal/print_form.h"
 
 struct StartupSettings {
     std::string sysfs_root = "/sys/class/power_supply";
@@ -15,4 +16,6 @@ struct StartupSettings {
     bool start_compact = false;
     bool unit_given = false;
     CapacityUnit unit_option = CapacityUnit::Wh;
+    PrintForm print_form = PrintForm::none;  // not none: print instead of opening a window
+    bool watch = false;                      // with print_form: again whenever it changes
 };

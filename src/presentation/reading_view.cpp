@@ -56,41 +56,74 @@ std::string printable(const std::string& text) {
 
 std::string or_dash(const std::string& text) { return text.empty() ? "—" : printable(text); }
 
-// A line break, then the format with its one %s filled in.
-void append_line(std::string& text, const char* format, const std::string& value) {
-    text += '\n';
-    text += filled(format, value);
+// The caption of a line format such as "Manufacturer: %s": the text before the value, less
+// the colon and blanks that lead to it ("Fabricant : %s" gives "Fabricant"). Empty when
+// the language does not put the value last.
+std::string caption_of(std::string_view format) {
+    if (!format.ends_with("%s")) {
+        return {};
+    }
+    std::string_view caption = format.substr(0, format.size() - 2);
+    for (bool trimmed = true; trimmed;) {
+        trimmed = false;
+        for (const std::string_view end : {" ", ":", "\u00A0", "\u202F", "\uFF1A"}) {
+            if (caption.ends_with(end)) {
+                caption.remove_suffix(end.size());
+                trimmed = true;
+            }
+        }
+    }
+    return std::string(caption);
 }
 
-std::string details_text(const BatteryReading* reading, const std::string& title,
-                         const std::string& error_message) {
+DetailRow detail_row(const char* format, const std::string& value) {
+    return {caption_of(format), value, filled(format, value)};
+}
+
+// The window's details: the title and rows (or why there is no battery), the footer, and
+// after a reading the problem text.
+std::string details_text(const ReadingView& view, bool has_reading) {
     std::string details;
-    if (reading != nullptr) {
-        details = title;
-        // TRANSLATORS: a line of "Battery information"; %s is the battery maker's name as
-        // the battery reports it, or a dash.
-        append_line(details, _("Manufacturer: %s"), or_dash(reading->manufacturer));
-        // TRANSLATORS: a line of "Battery information"; %s is the cell chemistry as the
-        // battery reports it ("Li-ion"), or a dash.
-        append_line(details, _("Chemistry: %s"), or_dash(reading->technology));
-        // TRANSLATORS: a line of "Battery information"; %s is the number of charge cycles
-        // the battery has been through, or a dash.
-        append_line(details, _("Cycles: %s"),
-                    reading->has_cycle_count ? std::to_string(reading->cycle_count) : "—");
-    } else if (error_message.empty()) {
-        details = _("No system battery reported. Peripheral batteries and external UPS "
-                    "devices are not included.");
+    if (has_reading) {
+        details = view.title;
+        for (const DetailRow& row : view.detail_rows) {
+            details += '\n' + row.line;
+        }
     } else {
-        details = printable(error_message);
+        details = view.problem.empty() ? view.no_battery_text : view.problem;
     }
-    details += "\n\n";
-    details += _("Readings describe the battery, not wall power.");
-    // TRANSLATORS: the last line of "Battery information"; %s is the program's version.
-    append_line(details, _("Tavrino %s · Readings stay on this device."), kTavrinoVersion);
-    if (reading != nullptr && !error_message.empty()) {
-        details += "\n\n" + printable(error_message);
+    details += "\n\n" + view.footer;
+    if (has_reading && !view.problem.empty()) {
+        details += "\n\n" + view.problem;
     }
     return details;
+}
+
+void fill_detail_parts(ReadingView& view, const BatteryReading* reading) {
+    if (reading != nullptr) {
+        // TRANSLATORS: a line of "Battery information"; %s is the battery maker's name as
+        // the battery reports it, or a dash.
+        const char* manufacturer = _("Manufacturer: %s");
+        // TRANSLATORS: a line of "Battery information"; %s is the cell chemistry as the
+        // battery reports it ("Li-ion"), or a dash.
+        const char* chemistry = _("Chemistry: %s");
+        // TRANSLATORS: a line of "Battery information"; %s is the number of charge cycles
+        // the battery has been through, or a dash.
+        const char* cycles = _("Cycles: %s");
+        view.detail_rows = {
+            detail_row(manufacturer, or_dash(reading->manufacturer)),
+            detail_row(chemistry, or_dash(reading->technology)),
+            detail_row(cycles,
+                       reading->has_cycle_count ? std::to_string(reading->cycle_count) : "—"),
+        };
+    } else if (view.problem.empty()) {
+        view.no_battery_text = _("No system battery reported. Peripheral batteries and external "
+                                 "UPS devices are not included.");
+    }
+    view.footer = _("Readings describe the battery, not wall power.");
+    // TRANSLATORS: the last line of "Battery information"; %s is the program's version.
+    view.footer += '\n' + filled(_("Tavrino %s · Readings stay on this device."), kTavrinoVersion);
+    view.details = details_text(view, reading != nullptr);
 }
 
 struct Direction {
@@ -131,8 +164,9 @@ const char* status_of(const BatteryReading* reading, Direction direction, bool h
 }
 
 // The notes about one physical (not relative-only) battery, after the general ones.
-void append_reading_notes(std::string& notes, const BatteryReading& reading, CapacityUnit unit,
-                          OptionalNumber display_rate, OptionalNumber remaining) {
+void append_reading_notes(std::vector<std::string>& notes, const BatteryReading& reading,
+                          CapacityUnit unit, OptionalNumber display_rate,
+                          OptionalNumber remaining) {
     const OptionalNumber volts = normalized(reading.voltage_v);
     const bool voltage_usable = volts.present && volts.value > 0.0;
     if (!reading.direction_known && display_rate.present && display_rate.value != 0.0) {
@@ -162,21 +196,35 @@ OptionalNumber capacity_figure(const BatteryReading* reading, OptionalNumber Bat
     return capacity_in_unit(reading->*wh, reading->*mah, reading->voltage_v, unit);
 }
 
+// A present figure whose native field is not usable could only come from the voltage.
+bool converted(OptionalNumber figure, const BatteryReading* reading,
+               OptionalNumber BatteryReading::*wh, OptionalNumber BatteryReading::*mah,
+               CapacityUnit unit) {
+    return figure.present && !is_usable(reading->*(unit == CapacityUnit::Wh ? wh : mah));
+}
+
 // Full charge, design, health, voltage and details: shown on the expanded page only.
-void fill_expanded_figures(ReadingView& view, const BatteryReading* reading, CapacityUnit unit,
-                           const std::string& error_message) {
+void fill_expanded_figures(ReadingView& view, const BatteryReading* reading, CapacityUnit unit) {
     const UnitFormat format = format_of(unit);
-    const OptionalNumber full = capacity_figure(reading, &BatteryReading::energy_full_wh,
-                                                &BatteryReading::charge_full_mah, unit);
-    view.full_charge_text = format_figure(full, format.decimals, format.capacity_suffix);
-    const OptionalNumber design =
-        capacity_figure(reading, &BatteryReading::energy_full_design_wh,
-                        &BatteryReading::charge_full_design_mah, unit);
-    view.design_capacity_text = format_figure(design, format.decimals, format.capacity_suffix);
-    view.health_text = format_percent(health_percent_of(reading));
-    view.voltage_text =
-        format_figure(reading != nullptr ? reading->voltage_v : OptionalNumber::absent(), 2, " V");
-    view.details = details_text(reading, view.title, error_message);
+    view.full_charge = capacity_figure(reading, &BatteryReading::energy_full_wh,
+                                       &BatteryReading::charge_full_mah, unit);
+    view.full_charge_estimated = converted(view.full_charge, reading,
+                                           &BatteryReading::energy_full_wh,
+                                           &BatteryReading::charge_full_mah, unit);
+    view.full_charge_text =
+        format_figure(view.full_charge, format.decimals, format.capacity_suffix);
+    view.design_capacity = capacity_figure(reading, &BatteryReading::energy_full_design_wh,
+                                           &BatteryReading::charge_full_design_mah, unit);
+    view.design_capacity_estimated = converted(view.design_capacity, reading,
+                                               &BatteryReading::energy_full_design_wh,
+                                               &BatteryReading::charge_full_design_mah, unit);
+    view.design_capacity_text =
+        format_figure(view.design_capacity, format.decimals, format.capacity_suffix);
+    view.health_percent = health_percent_of(reading);
+    view.health_text = format_percent(view.health_percent);
+    view.voltage_v = normalized(reading != nullptr ? reading->voltage_v : OptionalNumber::absent());
+    view.voltage_text = format_figure(view.voltage_v, 2, " V");
+    fill_detail_parts(view, reading);
 }
 
 }  // namespace
@@ -194,11 +242,25 @@ const BatteryReading* select_reading(const BatterySnapshot& snapshot,
 ReadingView compute_reading_view(const BatterySnapshot& snapshot, CapacityUnit unit,
                                  const std::string& selected_battery, bool demo_mode,
                                  bool compact) {
+    return view_of_reading(snapshot, select_reading(snapshot, selected_battery), unit, demo_mode,
+                           compact);
+}
+
+ReadingView view_of_reading(const BatterySnapshot& snapshot, const BatteryReading* reading,
+                            CapacityUnit unit, bool demo_mode, bool compact) {
     ReadingView view;
-    const BatteryReading* reading = select_reading(snapshot, selected_battery);
     const UnitFormat format = format_of(unit);
     const bool has_error = !snapshot.error_message.empty();
     const bool physical = reading != nullptr && !reading->relative_only;
+    view.problem = has_error ? printable(snapshot.error_message) : "";
+    if (reading != nullptr) {
+        view.id = printable(reading->id);
+        view.name = printable(reading->name);
+        view.manufacturer = printable(reading->manufacturer);
+        view.technology = printable(reading->technology);
+        view.has_cycle_count = reading->has_cycle_count;
+        view.cycle_count = reading->cycle_count;
+    }
 
     // The display rate is shown; the direction rate, in W when known, tells its sign.
     OptionalNumber display_rate;
@@ -211,6 +273,8 @@ ReadingView compute_reading_view(const BatterySnapshot& snapshot, CapacityUnit u
         }
     }
     const Direction direction = direction_of(reading, direction_rate);
+    view.charging = direction.charging;
+    view.discharging = direction.discharging;
 
     // TRANSLATORS: the heading above the big rate figure (watts or milliamperes) while the
     // battery drains, or neither charges nor drains.
@@ -224,26 +288,26 @@ ReadingView compute_reading_view(const BatterySnapshot& snapshot, CapacityUnit u
         // TRANSLATORS: the heading above the rate when the battery does not tell whether it
         // charges or drains.
         view.caption = _("Battery rate");
+        view.direction_unknown = true;
     }
-    const OptionalNumber magnitude =
+    view.rate =
         display_rate.present ? OptionalNumber::of(std::fabs(display_rate.value)) : display_rate;
-    view.rate_text = format_figure(magnitude, format.decimals, format.rate_suffix);
+    view.rate_text = format_figure(view.rate, format.decimals, format.rate_suffix);
     const bool plus = direction.charging && display_rate.present && display_rate.value > 0.0;
     view.compact_rate_text = plus ? "+" + view.rate_text : view.rate_text;
     view.status_text = status_of(reading, direction, has_error);
-    view.title =
-        reading != nullptr && !reading->name.empty() ? printable(reading->name) : _("Battery");
+    view.title = !view.name.empty() ? view.name : _("Battery");
 
     view.charge_percent = charge_percent_of(reading);
     view.percent_text = format_percent(view.charge_percent);
-    const OptionalNumber remaining = capacity_figure(reading, &BatteryReading::energy_now_wh,
-                                                     &BatteryReading::charge_now_mah, unit);
-    view.remaining_text = format_figure(remaining, format.decimals, format.capacity_suffix);
+    view.remaining = capacity_figure(reading, &BatteryReading::energy_now_wh,
+                                     &BatteryReading::charge_now_mah, unit);
+    view.remaining_text = format_figure(view.remaining, format.decimals, format.capacity_suffix);
     // Marked when the figure could only come from the voltage.
-    const bool estimated =
-        remaining.present &&
-        !is_usable(unit == CapacityUnit::Wh ? reading->energy_now_wh : reading->charge_now_mah);
-    view.compact_remaining_text = estimated ? "≈" + view.remaining_text : view.remaining_text;
+    view.remaining_estimated = converted(view.remaining, reading, &BatteryReading::energy_now_wh,
+                                         &BatteryReading::charge_now_mah, unit);
+    view.compact_remaining_text =
+        view.remaining_estimated ? "≈" + view.remaining_text : view.remaining_text;
 
     if (demo_mode) {
         // TRANSLATORS: a note under the figures when the program shows sample data (--demo).
@@ -262,11 +326,11 @@ ReadingView compute_reading_view(const BatterySnapshot& snapshot, CapacityUnit u
                     _("This battery reports relative values; physical units are unavailable."));
     }
     if (physical) {
-        append_reading_notes(view.notes, *reading, unit, display_rate, remaining);
+        append_reading_notes(view.notes, *reading, unit, display_rate, view.remaining);
     }
 
     if (!compact) {
-        fill_expanded_figures(view, reading, unit, snapshot.error_message);
+        fill_expanded_figures(view, reading, unit);
     }
     return view;
 }

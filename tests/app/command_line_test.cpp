@@ -24,7 +24,8 @@ std::string outcome(const std::vector<const char*>& args) {
            " quit=" + std::to_string(s.quit_after_seconds) + " compact=" +
            std::to_string(s.start_compact) + " unit=" +
            (s.unit_given ? (s.unit_option == CapacityUnit::mAh ? "mAh" : "Wh") : "no") +
-           r.stdout_text + r.stderr_text;
+           (s.print_form != PrintForm::none ? " print=" + std::to_string(int(s.print_form)) : "") +
+           (s.watch ? " watch" : "") + r.stdout_text + r.stderr_text;
 }
 
 const std::string kDefaults = "root=/sys/class/power_supply theme= demo=no quit=0 compact=0 unit=no";
@@ -32,7 +33,12 @@ const std::string kVersion = "exit 0 out[Tavrino 1.2.1\n] err[]";
 const std::string kHelp = "exit 0 out[Tavrino: live battery drain and capacity.\n"
                           "Options: --compact --demo=SCENARIO --theme=light|dark --unit=Wh|mAh\n"
                           "Diagnostics: --sysfs-root=PATH --quit-after=SECONDS\n"
-                          "Shortcuts: Ctrl+M compact/expanded, Ctrl+T always on top.\n] err[]";
+                          "Shortcuts: Ctrl+M compact/expanded, Ctrl+T always on top.\n"
+                          "Terminal: --print[=text|json|waybar] prints the readings once, "
+                          "without a window.\n"
+                          "Terminal: --watch with --print prints them again whenever they "
+                          "change.\n] err[]";
+const std::string kNotWithPrint = "exit 2 out[] err[--print does not go with --compact or --theme\n]";
 const std::string kBadQuit = "exit 2 out[] err[Invalid --quit-after value\n]";
 
 std::string unknown(const std::string& arg) { return "exit 2 out[] err[Unknown option: " + arg + "\n]"; }
@@ -50,6 +56,18 @@ TEST(CommandLine, EachArgumentListGivesItsOutcome) {
         {{"--demo=a=b", "--unit=mAh", "--unit=Wh", "--quit-after=86400"},
          "root=/sys/class/power_supply theme= demo=[a=b] quit=86400 compact=0 unit=Wh"},
         {{"--unit=wh"}, "root=/sys/class/power_supply theme= demo=no quit=0 compact=0 unit=Wh"},
+        // The terminal face: the last --print form wins; the conflicts are found only after
+        // the whole line, and only when nothing decided before.
+        {{"--print=json", "--print", "--watch"}, kDefaults + " print=1 watch"},
+        {{"--print=text", "--print=json"}, kDefaults + " print=2"},
+        {{"--print=waybar"}, kDefaults + " print=3"},
+        {{"--print", "--compact"}, kNotWithPrint},
+        {{"--theme=", "--print=json"}, kNotWithPrint},
+        {{"--watch", "--print", "--theme=dark", "--watch"}, kNotWithPrint},
+        {{"--watch", "--unit=mAh"}, "exit 2 out[] err[--watch needs --print\n]"},
+        {{"--print", "--compact", "--help"}, kHelp},
+        {{"--watch", "--bogus"}, unknown("--bogus")},
+        {{"--print", "--compact", "--quit-after=0"}, kBadQuit},
     };
     for (const auto& [args, expected] : cases) {
         EXPECT_EQ(outcome(args), expected);
@@ -68,7 +86,8 @@ TEST(CommandLine, EachArgumentListGivesItsOutcome) {
         EXPECT_EQ(outcome({arg}), kBadQuit) << arg;
     }
     for (const char* arg : {"--unit=WH", "--unit=", "--unit", "-h", "--", "battery.txt", "",
-                            "--demo", "--compact=1", "--versions"}) {
+                            "--demo", "--compact=1", "--versions", "--print=", "--print=JSON",
+                            "--print=xml", "--print-json", "--watch=2"}) {
         EXPECT_EQ(outcome({arg}), unknown(arg)) << arg;
     }
 }

@@ -13,6 +13,7 @@
 
 #include "acquisition/demo_scenarios.h"
 #include "presentation/capacity_figures.h"
+#include "presentation/note_list.h"
 #include "presentation/reading_view.h"
 
 namespace fs = std::filesystem;
@@ -216,7 +217,7 @@ std::string core_rendering(const BatterySnapshot& snapshot, bool rescan_requeste
                  {"status", v.status_text}, {"title", v.title}, {"percent", v.percent_text},
                  {"bar", std::string(bar)}, {"remaining", v.remaining_text},
                  {"full charge", v.full_charge_text}, {"design capacity", v.design_capacity_text},
-                 {"health", v.health_text}, {"voltage", v.voltage_text}, {"notes", v.notes},
+                 {"health", v.health_text}, {"voltage", v.voltage_text}, {"notes", join_notes(v.notes)},
                  {"details", v.details}}) {
             add_line(text, key, value);
         }
