@@ -9,15 +9,18 @@ void append_note(std::vector<std::string>& notes, std::string_view note) {
 }
 
 std::string join_notes(const std::vector<std::string>& notes) {
-    // TRANSLATORS: what stands between two sentences of the notes under the figures: one
-    // space in English. Languages written without spaces may leave it empty or keep it.
-    const char* separator = C_("joins the notes", " ");
+    // TRANSLATORS: two sentences of the notes under the figures, one after the other: in
+    // English with one space between them. Languages written without spaces between
+    // sentences write "%s%s".
+    const char* format = C_("joins two notes", "%s %s");
     std::string joined;
     for (const std::string& note : notes) {
-        if (!joined.empty()) {
-            joined += separator;
+        if (joined.empty()) {
+            joined = note;
+            continue;
         }
-        joined += note;
+        g_autofree gchar* both = g_strdup_printf(format, joined.c_str(), note.c_str());
+        joined = both;
     }
     return joined;
 }

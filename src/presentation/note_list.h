@@ -9,6 +9,6 @@
 void append_note(std::vector<std::string>& notes, std::string_view note);
 
 // The notes as the window shows them, one line: in English one space between two notes,
-// none before the first or after the last. The separator is a translated text, so that a
+// none before the first or after the last. The joining is a translated format, so that a
 // language written without spaces can join its sentences its own way.
 std::string join_notes(const std::vector<std::string>& notes);
