@@ -6,26 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
-#include <cstdlib>
-#include <fstream>
 
 #include "support/case_folder.h"
 #include "terminal/print_run.h"
-
-namespace {
-
-// TAVRINO_UPDATE_CASES=1 writes the file instead; read it before committing it.
-void expect_file(const std::filesystem::path& file, const std::string& actual) {
-    const char* update = std::getenv("TAVRINO_UPDATE_CASES");
-    if (update != nullptr && std::string(update) == "1") {
-        std::ofstream(file, std::ios::binary) << actual;
-        return;
-    }
-    std::ifstream in(file, std::ios::binary);
-    EXPECT_EQ(actual, std::string(std::istreambuf_iterator<char>(in), {})) << file;
-}
-
-}  // namespace
 
 TEST(Cases, EachTreeRendersAsExpected) {
     std::setlocale(LC_NUMERIC, "C");
