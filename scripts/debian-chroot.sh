@@ -43,6 +43,7 @@ clean_up() {
         exit 1
     fi
     rm -rf --one-file-system "$root"
+    rm -f "$root.debootstrap.log"
     exit "$status"
 }
 trap clean_up EXIT
@@ -71,10 +72,8 @@ start=$SECONDS
 echo "=== $release: debootstrap --variant=minbase into $root"
 if ! debootstrap --variant=minbase "$release" "$root" >"$root.debootstrap.log" 2>&1; then
     tail -n 30 "$root.debootstrap.log"
-    rm -f "$root.debootstrap.log"
     exit 1
 fi
-rm -f "$root.debootstrap.log"
 echo "=== $release: debootstrap took $((SECONDS - start)) s"
 
 # What the tests need: processes, devices, pseudo-terminals and shared memory (Xvfb, weston
