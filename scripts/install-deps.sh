@@ -18,7 +18,8 @@ test_packages=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth openbox xdo
                x11-utils weston desktop-file-utils appstream groff-base
                dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0 locales
                fonts-wqy-microhei)
-fuzz_packages=(clang libclang-rt-14-dev)
+# libclang-rt-dev is the runtime (libFuzzer, the sanitizers) of the release's default clang.
+fuzz_packages=(clang libclang-rt-dev)
 package_packages=(debhelper dpkg-dev)
 soak_packages=(xvfb xauth openbox x11-utils imagemagick strace procps)
 perf_packages=(strace valgrind)

@@ -28,8 +28,17 @@ expect_file share/man/man1/tavrino-capture.1
 [[ -x "$dest/usr/bin/tavrino" ]] || { echo "not executable: /usr/bin/tavrino"; failures=$((failures + 1)); }
 
 desktop-file-validate "$dest/usr/share/applications/tavrino.desktop" || failures=$((failures + 1))
-appstreamcli validate --no-net "$dest/usr/share/metainfo/org.tavrino.tavrino.metainfo.xml" \
-    || failures=$((failures + 1))
+# The metainfo, checked as lintian does (the whole tree). The project has no homepage and never
+# names an invented one, so AppStream 1.0's validator warns url-homepage-missing (older ones
+# do not); any other warning or error fails. Lines are indented under the file's name.
+homepage_missing='W: org.tavrino.tavrino:~: url-homepage-missing'
+validation=$(appstreamcli validate-tree --no-net "$dest" 2>&1) && valid=1 || valid=0
+reported=$(sed -n 's/^ *\([EW]: \)/\1/p' <<<"$validation")
+if grep -vqxF -e "$homepage_missing" -e "" <<<"$reported" ||
+    { [[ $valid -eq 0 ]] && ! grep -qxF "$homepage_missing" <<<"$reported"; }; then
+    echo "$validation"
+    failures=$((failures + 1))
+fi
 # The metainfo's launchable must name the installed entry, and the release the version.
 grep -q '<launchable type="desktop-id">tavrino.desktop</launchable>' \
     "$dest/usr/share/metainfo/org.tavrino.tavrino.metainfo.xml" || failures=$((failures + 1))

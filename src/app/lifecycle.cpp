@@ -27,10 +27,13 @@ void apply_theme(const std::string& theme) {
 
 }  // namespace
 
-void set_default_gdk_gl() {
+bool start_gtk() {
     // Software rendering: a battery monitor has no use for an OpenGL context. A value the
     // user set stays.
     g_setenv("GDK_GL", "disable", FALSE);
+    // X11 first: on a desktop offering both, the program runs as an X11 client.
+    gdk_set_allowed_backends("x11,wayland");
+    return gtk_init_check(nullptr, nullptr) != FALSE;
 }
 
 void on_window_destroy(GtkWidget* /*widget*/, gpointer data) {
@@ -66,10 +69,7 @@ int run_program(int argc, char** argv) {
         return run_print(settings);
     }
 
-    set_default_gdk_gl();
-    // X11 first: on a desktop offering both, the program runs as an X11 client.
-    gdk_set_allowed_backends("x11,wayland");
-    if (!gtk_init_check(nullptr, nullptr)) {
+    if (!start_gtk()) {
         std::fputs(_("Tavrino needs a graphical Linux desktop (X11 or Wayland)."), stderr);
         std::fputc('\n', stderr);
         return 1;

@@ -7,8 +7,10 @@
 // Returns the process exit status.
 int run_program(int argc, char** argv);
 
-// Before GTK is initialised: GDK_GL=disable unless the variable is already set.
-void set_default_gdk_gl();
+// Initialises GTK as the program runs it: GDK_GL=disable unless the variable is already
+// set, and only the X11 and Wayland backends, X11 first. The widget tests start GTK through
+// this too, so they exercise the same libraries. False when no display can be opened.
+bool start_gtk();
 
 // "destroy" of the window: the only caller of gtk_main_quit.
 void on_window_destroy(GtkWidget* widget, gpointer state);
