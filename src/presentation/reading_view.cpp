@@ -196,30 +196,24 @@ OptionalNumber capacity_figure(const BatteryReading* reading, OptionalNumber Bat
     return capacity_in_unit(reading->*wh, reading->*mah, reading->voltage_v, unit);
 }
 
-// A present figure whose native field is not usable could only come from the voltage.
-bool converted(OptionalNumber figure, const BatteryReading* reading,
-               OptionalNumber BatteryReading::*wh, OptionalNumber BatteryReading::*mah,
-               CapacityUnit unit) {
-    return figure.present && !is_usable(reading->*(unit == CapacityUnit::Wh ? wh : mah));
+// One capacity: its figure, whether it came only through the voltage (present, while its
+// native field is not usable), and its text.
+void fill_capacity(OptionalNumber& figure, bool& estimated, std::string& text,
+                   const BatteryReading* reading, OptionalNumber BatteryReading::*wh,
+                   OptionalNumber BatteryReading::*mah, CapacityUnit unit) {
+    figure = capacity_figure(reading, wh, mah, unit);
+    estimated = figure.present && !is_usable(reading->*(unit == CapacityUnit::Wh ? wh : mah));
+    const UnitFormat format = format_of(unit);
+    text = format_figure(figure, format.decimals, format.capacity_suffix);
 }
 
 // Full charge, design, health, voltage and details: shown on the expanded page only.
 void fill_expanded_figures(ReadingView& view, const BatteryReading* reading, CapacityUnit unit) {
-    const UnitFormat format = format_of(unit);
-    view.full_charge = capacity_figure(reading, &BatteryReading::energy_full_wh,
-                                       &BatteryReading::charge_full_mah, unit);
-    view.full_charge_estimated = converted(view.full_charge, reading,
-                                           &BatteryReading::energy_full_wh,
-                                           &BatteryReading::charge_full_mah, unit);
-    view.full_charge_text =
-        format_figure(view.full_charge, format.decimals, format.capacity_suffix);
-    view.design_capacity = capacity_figure(reading, &BatteryReading::energy_full_design_wh,
-                                           &BatteryReading::charge_full_design_mah, unit);
-    view.design_capacity_estimated = converted(view.design_capacity, reading,
-                                               &BatteryReading::energy_full_design_wh,
-                                               &BatteryReading::charge_full_design_mah, unit);
-    view.design_capacity_text =
-        format_figure(view.design_capacity, format.decimals, format.capacity_suffix);
+    fill_capacity(view.full_charge, view.full_charge_estimated, view.full_charge_text, reading,
+                  &BatteryReading::energy_full_wh, &BatteryReading::charge_full_mah, unit);
+    fill_capacity(view.design_capacity, view.design_capacity_estimated,
+                  view.design_capacity_text, reading, &BatteryReading::energy_full_design_wh,
+                  &BatteryReading::charge_full_design_mah, unit);
     view.health_percent = health_percent_of(reading);
     view.health_text = format_percent(view.health_percent);
     view.voltage_v = normalized(reading != nullptr ? reading->voltage_v : OptionalNumber::absent());
@@ -300,12 +294,8 @@ ReadingView view_of_reading(const BatterySnapshot& snapshot, const BatteryReadin
 
     view.charge_percent = charge_percent_of(reading);
     view.percent_text = format_percent(view.charge_percent);
-    view.remaining = capacity_figure(reading, &BatteryReading::energy_now_wh,
-                                     &BatteryReading::charge_now_mah, unit);
-    view.remaining_text = format_figure(view.remaining, format.decimals, format.capacity_suffix);
-    // Marked when the figure could only come from the voltage.
-    view.remaining_estimated = converted(view.remaining, reading, &BatteryReading::energy_now_wh,
-                                         &BatteryReading::charge_now_mah, unit);
+    fill_capacity(view.remaining, view.remaining_estimated, view.remaining_text, reading,
+                  &BatteryReading::energy_now_wh, &BatteryReading::charge_now_mah, unit);
     view.compact_remaining_text =
         view.remaining_estimated ? "≈" + view.remaining_text : view.remaining_text;
 
