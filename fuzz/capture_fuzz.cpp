@@ -372,8 +372,11 @@ std::string rendering(const fs::path& root) {
                      {&v.caption, &v.rate_text, &v.compact_rate_text, &v.remaining_text,
                       &v.compact_remaining_text, &v.full_charge_text, &v.design_capacity_text,
                       &v.health_text, &v.voltage_text, &v.status_text, &v.title,
-                      &v.percent_text, &v.notes, &v.details}) {
+                      &v.percent_text, &v.details}) {
                     text += id + ": " + *s + "\n";
+                }
+                for (const std::string& note : v.notes) {
+                    text += id + ": " + note + "\n";
                 }
             }
         }
