@@ -93,8 +93,8 @@ std::string page_text(const AppState& s, bool compact) {
 }
 
 // One line per widget, indented by depth: its place (its index among a box's children, or
-// a grid's column,row), type, text or name, tooltip, drawn font size of a label, the style
-// classes that change its look, and whether it is hidden or insensitive.
+// a grid's column,row), type, text or name, tooltip, drawn font size of a label, its alignment
+// and expansion where not the default, the style classes that change its look, and whether it is hidden or insensitive.
 void describe(std::string& out, GtkWidget* w, const std::string& indent, const std::string& place) {
     out += indent + place + G_OBJECT_TYPE_NAME(w);
     if (GTK_IS_LABEL(w)) {
@@ -104,6 +104,15 @@ void describe(std::string& out, GtkWidget* w, const std::string& indent, const s
     }
     if (gtk_widget_get_has_tooltip(w)) {
         out += " tooltip \"" + tooltip_of(w) + "\"";
+    }
+    static const char* const aligns[] = {"fill", "start", "end", "center", "baseline"};
+    const GtkAlign h = gtk_widget_get_halign(w);
+    const GtkAlign v = gtk_widget_get_valign(w);
+    out += h != GTK_ALIGN_FILL ? std::string(" halign ") + aligns[h] : "";
+    out += v != GTK_ALIGN_FILL ? std::string(" valign ") + aligns[v] : "";
+    out += gtk_widget_get_hexpand(w) ? " hexpand" : "";
+    if (GTK_IS_LABEL(w)) {
+        out += " xalign " + std::to_string(gtk_label_get_xalign(GTK_LABEL(w))).substr(0, 3);
     }
     for (const char* look : {"dim-label", "tavrino-caption", "tavrino-compact", "tavrino-heading",
                              "tavrino-mini", "tavrino-progress", "tavrino-rate"}) {
