@@ -92,9 +92,39 @@ std::string page_text(const AppState& s, bool compact) {
     return text;
 }
 
+// " name value" for a property that differs from its default, else nothing.
+std::string unless_default(GObject* object, GParamSpec* spec, GtkWidget* child = nullptr) {
+    if (spec == nullptr) {
+        return "";
+    }
+    GValue value = G_VALUE_INIT;
+    g_value_init(&value, spec->value_type);
+    if (child != nullptr) {
+        gtk_container_child_get_property(GTK_CONTAINER(object), child, spec->name, &value);
+    } else {
+        g_object_get_property(object, spec->name, &value);
+    }
+    std::string text;
+    if (G_VALUE_HOLDS_ENUM(&value) && !g_param_value_defaults(spec, &value)) {
+        GEnumClass* kind = G_ENUM_CLASS(g_type_class_ref(spec->value_type));
+        const GEnumValue* named = g_enum_get_value(kind, g_value_get_enum(&value));
+        text = std::string(" ") + spec->name + " " + named->value_nick;
+        g_type_class_unref(kind);
+    } else if (!g_param_value_defaults(spec, &value)) {
+        gchar* contents = G_VALUE_HOLDS_FLOAT(&value)
+                              ? g_strdup_printf("%.1f", double(g_value_get_float(&value)))
+                              : g_strdup_value_contents(&value);
+        text = std::string(" ") + spec->name + " " + contents;
+        g_free(contents);
+    }
+    g_value_unset(&value);
+    return text;
+}
+
 // One line per widget, indented by depth: its place (its index among a box's children, or
-// a grid's column,row), type, text or name, tooltip, drawn font size of a label, its alignment
-// and expansion where not the default, the style classes that change its look, and whether it is hidden or insensitive.
+// a grid's column,row, and whether it expands), type, text or name, tooltip, drawn font size
+// of a label, alignment, spacing and wrapping where not the default, the style classes that
+// change its look, and whether it is hidden or insensitive.
 void describe(std::string& out, GtkWidget* w, const std::string& indent, const std::string& place) {
     out += indent + place + G_OBJECT_TYPE_NAME(w);
     if (GTK_IS_LABEL(w)) {
@@ -105,14 +135,11 @@ void describe(std::string& out, GtkWidget* w, const std::string& indent, const s
     if (gtk_widget_get_has_tooltip(w)) {
         out += " tooltip \"" + tooltip_of(w) + "\"";
     }
-    static const char* const aligns[] = {"fill", "start", "end", "center", "baseline"};
-    const GtkAlign h = gtk_widget_get_halign(w);
-    const GtkAlign v = gtk_widget_get_valign(w);
-    out += h != GTK_ALIGN_FILL ? std::string(" halign ") + aligns[h] : "";
-    out += v != GTK_ALIGN_FILL ? std::string(" valign ") + aligns[v] : "";
-    out += gtk_widget_get_hexpand(w) ? " hexpand" : "";
-    if (GTK_IS_LABEL(w)) {
-        out += " xalign " + std::to_string(gtk_label_get_xalign(GTK_LABEL(w))).substr(0, 3);
+    for (const char* name : {"halign", "valign", "hexpand", "xalign", "spacing", "border-width",
+                             "row-spacing", "column-spacing", "wrap", "wrap-mode", "ellipsize",
+                             "max-width-chars"}) {
+        GParamSpec* spec = g_object_class_find_property(G_OBJECT_GET_CLASS(w), name);
+        out += unless_default(G_OBJECT(w), spec);
     }
     for (const char* look : {"dim-label", "tavrino-caption", "tavrino-compact", "tavrino-heading",
                              "tavrino-mini", "tavrino-progress", "tavrino-rate"}) {
@@ -137,6 +164,9 @@ void describe(std::string& out, GtkWidget* w, const std::string& indent, const s
                                     "top-attach", &row, nullptr);
             at = std::to_string(column) + "," + std::to_string(row);
         }
+        GParamSpec* expand =
+            gtk_container_class_find_child_property(G_OBJECT_GET_CLASS(w), "expand");
+        at += unless_default(G_OBJECT(w), expand, GTK_WIDGET(c->data));
         describe(out, GTK_WIDGET(c->data), indent + "  ", "[" + at + "] ");
     }
     g_list_free(children);
