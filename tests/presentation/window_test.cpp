@@ -248,11 +248,16 @@ TEST_F(Window, EachCaseRendersAsExpected) {
         const bool rescan = state.supply_cache->rescan_requested && !prepared.demo_mode;
         expect_rendering(folder, render_case(state.shown_snapshot, rescan, page), true);
 
-        // The user's choice (the last battery) outlives new passes, but not its battery.
+        // The user's choice (the last battery) outlives new passes, but not its battery; a battery
+        // swapped for another shows in the selector.
         if (gtk_tree_model_iter_n_children(gtk_combo_box_get_model(selector), nullptr) > 1) {
             const std::string chosen = value_of(state.battery_combo);
             apply(prepared.read(*state.supply_cache));
             EXPECT_EQ(value_of(state.battery_combo) + std::to_string(rows_added), chosen + "0") << folder;
+            BatterySnapshot renamed = prepared.read(*state.supply_cache);  // as the first one
+            renamed.readings.front().name += " (2)";                        // swapped for another
+            apply(std::move(renamed));
+            EXPECT_NE(value_of(state.battery_combo).find(" (2)"), std::string::npos) << folder;
             BatterySnapshot fewer = prepared.read(*state.supply_cache);
             fewer.readings.pop_back();
             apply(std::move(fewer));
