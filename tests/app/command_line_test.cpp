@@ -56,6 +56,7 @@ TEST(CommandLine, EachArgumentListGivesItsOutcome) {
         {{"--demo=a=b", "--unit=mAh", "--unit=Wh", "--quit-after=86400"},
          "root=/sys/class/power_supply theme= demo=[a=b] quit=86400 compact=0 unit=Wh"},
         {{"--unit=wh"}, "root=/sys/class/power_supply theme= demo=no quit=0 compact=0 unit=Wh"},
+        {{"--unit=mAh"}, "root=/sys/class/power_supply theme= demo=no quit=0 compact=0 unit=mAh"},
         // The terminal face: the last --print form wins; the conflicts are found only after
         // the whole line, and only when nothing decided before.
         {{"--print=json", "--print", "--watch"}, kDefaults + " print=1 watch"},
