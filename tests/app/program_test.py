@@ -218,6 +218,7 @@ class WholeProgram(unittest.TestCase):
         wait_for("the strip at start", program.strip)
         x("xdotool", "key", "ctrl+m")
         wait_for("the expanded page", lambda: not program.locked() and min(program.size()) >= 340)
+        self.assertTrue(Atspi.Selection.is_child_selected(program.find("Capacity units"), 1))
         self.assertEqual(program.close(), (0, ""))
 
     def test_strip_size_and_pins(self):
