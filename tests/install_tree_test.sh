@@ -53,16 +53,22 @@ for page in tavrino tavrino-capture; do
     fi
 done
 
-# The capture tool archives a case tree in the current directory and says how to replay it.
+# The capture tool archives a case tree in the folder it is given and says how to replay it.
 tree=$(realpath "$(dirname "$0")/cases/two-batteries/power_supply")
-printed=$(cd "$dest" && usr/bin/tavrino-capture --root "$tree") || printed="failed: $printed"
-name=$(sed -n 's/^Wrote \(tavrino-capture-[0-9-]*\)\.tar\.gz: .*/\1/p' <<<"$printed")
-replay="  tar -xzf $name.tar.gz && tavrino --sysfs-root=$name/sys/class/power_supply"
+printed=$(cd / && "$dest/usr/bin/tavrino-capture" --root "$tree" --output "$dest") ||
+    printed="failed: $printed"
+name=$(sed -n 's/^Wrote .*\/\(tavrino-capture-[0-9-]*\)\.tar\.gz: .*/\1/p' <<<"$printed")
+replay="  tar -xzf $dest/$name.tar.gz && tavrino --sysfs-root=$name/sys/class/power_supply"
 if ! tar -tzf "$dest/$name.tar.gz" | grep -qx "$name/sys/class/power_supply/BAT1" ||
     ! grep -qxF "$replay" <<<"$printed"; then
     echo "capture: $printed"
     failures=$((failures + 1))
 fi
+# A folder missing after --root is a usage error (2), never a capture; --version succeeds.
+"$dest/usr/bin/tavrino-capture" --version >/dev/null || failures=$((failures + 1))
+status=0
+"$dest/usr/bin/tavrino-capture" --root 2>/dev/null || status=$?
+[ "$status" -eq 2 ] || { echo "capture: --root without a folder gave $status"; failures=$((failures + 1)); }
 
 # The installed program prints a case without a display, in the locale's language.
 no_display=(env -u DISPLAY -u WAYLAND_DISPLAY -u LANGUAGE)
