@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Catches what the real window gets wrong, read from its widgets as GTK holds them: at start
-// a widget out of its row or place, a lost style class, wrong placeholders, sizes,
-// visibility or sensitivity, and a failed unit save it does not tell; for every case folder
-// texts, drawn font sizes, tooltips, accessible names, the selector's items and active one,
-// the bar and what is hidden, a render that touches the hidden page, a steady battery that
-// still changes widgets, and a battery choice lost or kept wrongly. Each case's snapshot is
+// a widget out of its row, place, alignment or spacing, a lost style class, wrong
+// placeholders, sizes, visibility or sensitivity, and a failed unit save it does not tell;
+// for every case folder texts, drawn font sizes, tooltips, accessible names, the selector's
+// items and active one, the bar and what is hidden, a render that touches the hidden page, a
+// steady battery that still changes widgets, a battery choice lost or kept wrongly, and a
+// battery swapped for another that the selector does not show. Each case's snapshot is
 // applied, and every battery, unit and page chosen, as a user does.
 #include <clocale>
 #include <cstdio>
