@@ -89,11 +89,14 @@ TEST(UnitFile, OnlyASingleRegularWOrMByteCounts) {
     }
     EXPECT_EQ(read, "Wm-----");
     EXPECT_EQ(read_unit_file(""), std::nullopt);
+    const auto open_files = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), {}); };
+    const auto open_before = open_files();
     EXPECT_EQ(read_unit_file(tree.base), std::nullopt);  // a directory
     ASSERT_EQ(mkfifo((tree.base / "fifo").c_str(), 0600), 0);
     alarm(20);  // a blocking open would otherwise hang until CTest gives up
     EXPECT_EQ(read_unit_file(tree.base / "fifo"), std::nullopt);
     alarm(0);
+    EXPECT_EQ(open_files(), open_before);  // what is refused is closed, not kept open
 }
 
 TEST(UnitFile, SaveWritesOneBytePrivatelyOnlyWhenItChangesAndNeverFollowsAPlantedName) {
