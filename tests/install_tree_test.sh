@@ -55,7 +55,7 @@ done
 
 # The capture tool archives a case tree in the folder it is given and says how to replay it.
 tree=$(realpath "$(dirname "$0")/cases/two-batteries/power_supply")
-printed=$(cd / && "$dest/usr/bin/tavrino-capture" --root "$tree" --output "$dest") ||
+printed=$(cd / && "$dest/usr/bin/tavrino-capture" --root="$tree" --output "$dest") ||
     printed="failed: $printed"
 name=$(sed -n 's/^Wrote .*\/\(tavrino-capture-[0-9-]*\)\.tar\.gz: .*/\1/p' <<<"$printed")
 replay="  tar -xzf $dest/$name.tar.gz && tavrino --sysfs-root=$name/sys/class/power_supply"
