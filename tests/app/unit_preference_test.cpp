@@ -83,6 +83,7 @@ TEST(UnitFile, OnlyASingleRegularWOrMByteCounts) {
     const FixtureTree tree;
     const fs::path path = tree.base / "unit";
     std::string read;
+    close(STDIN_FILENO);  // started without standard input, the file opens as descriptor 0
     for (const char* bytes : {"W", "m", "", "w", "M", "m\n", "Wm"}) {
         write_fixture_file(path, bytes);
         read += read_unit_file(path).value_or('-');
