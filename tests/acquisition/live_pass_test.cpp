@@ -106,17 +106,19 @@ TEST(LivePass, UnreadableTypeOrRootIsRetriedOnTheNextPass) {
 
 TEST(LivePass, IdsStayUniqueWhenDirectoryNamesCleanUpAlike) {
     FixtureTree tree;
-    // Twins are numbered in raw byte order, skipping a suffix a real directory already has.
+    // Twins are numbered in raw byte order, skipping a suffix a real directory already has,
+    // from #2 again in each run of twins.
     for (const char* name : {"BAT\x81", "BAT\x80", "BAT\xfe", "BAT\xff", "BAT\xef\xbf\xbd#1",
-                             "BAT\xef\xbf\xbd#2"}) {
+                             "BAT\xef\xbf\xbd#2", "AC\x80", "AC\x81", "CAT\x80", "CAT\x81"}) {
         tree.add_supply(name, kDischarging);
     }
     tree.add_supply("BAT\xfd", kDischarging, {{"model_name", "Named"}});
     TreeCache cache(tree.root);
     const std::string bat = "BAT\xef\xbf\xbd";
     const BatterySnapshot snapshot = run_live_pass(cache);
-    EXPECT_EQ(reading_ids(snapshot), bat + " " + bat + "#3 " + bat + "#4 " + bat + "#5 " + bat +
-                                         "#6 " + bat + "#1 " + bat + "#2 ");
+    EXPECT_EQ(reading_ids(snapshot), "AC\xef\xbf\xbd AC\xef\xbf\xbd#2 " + bat + " " + bat + "#3 " + bat +
+                                         "#4 " + bat + "#5 " + bat + "#6 " + bat + "#1 " + bat +
+                                         "#2 CAT\xef\xbf\xbd CAT\xef\xbf\xbd#2 ");
     for (const BatteryReading& r : snapshot.readings) {
         EXPECT_EQ(r.name, r.id == bat + "#4" ? "Named" : r.id);  // a model name is kept
     }
