@@ -69,6 +69,14 @@ fi
 status=0
 "$dest/usr/bin/tavrino-capture" --root 2>/dev/null || status=$?
 [ "$status" -eq 2 ] || { echo "capture: --root without a folder gave $status"; failures=$((failures + 1)); }
+# With no private folder to stage in it fails (1), and leaves no archive behind.
+status=0
+TMPDIR="$dest/missing" "$dest/usr/bin/tavrino-capture" --root="$tree" --output "$dest" 2>/dev/null ||
+    status=$?
+if [ "$status" -ne 1 ] || [ "$(ls "$dest"/*.tar.gz | wc -l)" -ne 1 ]; then
+    echo "capture: without a TMPDIR it gave $status"
+    failures=$((failures + 1))
+fi
 
 # The installed program prints a case without a display, in the locale's language.
 no_display=(env -u DISPLAY -u WAYLAND_DISPLAY -u LANGUAGE)
