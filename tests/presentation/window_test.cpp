@@ -94,28 +94,28 @@ std::string page_text(const AppState& s, bool compact) {
 }
 
 // " name value" for a property that differs from its default, else nothing.
-std::string unless_default(GObject* object, GParamSpec* spec, GtkWidget* child = nullptr) {
-    if (spec == nullptr) {
+std::string unless_default(GObject* object, GParamSpec* property, GtkWidget* child = nullptr) {
+    if (property == nullptr) {
         return "";
     }
     GValue value = G_VALUE_INIT;
-    g_value_init(&value, spec->value_type);
+    g_value_init(&value, property->value_type);
     if (child != nullptr) {
-        gtk_container_child_get_property(GTK_CONTAINER(object), child, spec->name, &value);
+        gtk_container_child_get_property(GTK_CONTAINER(object), child, property->name, &value);
     } else {
-        g_object_get_property(object, spec->name, &value);
+        g_object_get_property(object, property->name, &value);
     }
     std::string text;
-    if (G_VALUE_HOLDS_ENUM(&value) && !g_param_value_defaults(spec, &value)) {
-        GEnumClass* kind = G_ENUM_CLASS(g_type_class_ref(spec->value_type));
+    if (G_VALUE_HOLDS_ENUM(&value) && !g_param_value_defaults(property, &value)) {
+        GEnumClass* kind = G_ENUM_CLASS(g_type_class_ref(property->value_type));
         const GEnumValue* named = g_enum_get_value(kind, g_value_get_enum(&value));
-        text = std::string(" ") + spec->name + " " + named->value_nick;
+        text = std::string(" ") + property->name + " " + named->value_nick;
         g_type_class_unref(kind);
-    } else if (!g_param_value_defaults(spec, &value)) {
+    } else if (!g_param_value_defaults(property, &value)) {
         gchar* contents = G_VALUE_HOLDS_FLOAT(&value)
                               ? g_strdup_printf("%.1f", double(g_value_get_float(&value)))
                               : g_strdup_value_contents(&value);
-        text = std::string(" ") + spec->name + " " + contents;
+        text = std::string(" ") + property->name + " " + contents;
         g_free(contents);
     }
     g_value_unset(&value);
@@ -139,8 +139,8 @@ void describe(std::string& out, GtkWidget* w, const std::string& indent, const s
     for (const char* name : {"halign", "valign", "hexpand", "xalign", "spacing", "border-width",
                              "row-spacing", "column-spacing", "wrap", "wrap-mode", "ellipsize",
                              "max-width-chars"}) {
-        GParamSpec* spec = g_object_class_find_property(G_OBJECT_GET_CLASS(w), name);
-        out += unless_default(G_OBJECT(w), spec);
+        GParamSpec* property = g_object_class_find_property(G_OBJECT_GET_CLASS(w), name);
+        out += unless_default(G_OBJECT(w), property);
     }
     for (const char* look : {"dim-label", "tavrino-caption", "tavrino-compact", "tavrino-heading",
                              "tavrino-mini", "tavrino-progress", "tavrino-rate"}) {
